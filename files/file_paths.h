@@ -1,0 +1,28 @@
+// Path helpers shared by the bridge file and the exports: the file title, the bridge name taken
+// from it, the short-extension rule of the save commands, and whole-file reads and atomic writes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "model/bridge_model.h"
+
+// The part of path after its last '/': the file name without its folder.
+const char* fileTitle(const char* path);
+
+// The bridge name a file gives: its title up to the first '.' (or its end), cut to 8 characters.
+void bridgeNameFromPath(const char* path, char (&name)[BRIDGE_NAME_CHARS + 1]);
+
+// The save commands' extension rule: looking at the last four characters of chosen from the end,
+// stop at a '/', or cut the path at the first '.' met; then append extension (".BRG", ".DXF",
+// ".WRL"). So "b" and "b.brg" give "b.BRG", "b.x" gives "b.BRG" and "b.long" gives "b.long.BRG".
+// Returns false when the result does not fit in capacity bytes.
+bool withShortExtensionReplaced(const char* chosen, const char* extension, char* out, size_t capacity);
+
+// Reads a whole file of at most maxBytes. Returns false when it cannot be opened or read, or is larger.
+bool readWholeFile(const char* path, std::string& out, size_t maxBytes);
+
+// Writes data to path through a temporary file in the same folder, checking every write and the
+// close, then renames it over path. On any failure the temporary file is removed and whatever
+// path held before is left as it was.
+bool writeFileAtomically(const char* path, const std::string& data);
