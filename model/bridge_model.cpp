@@ -109,8 +109,9 @@ void clearBridge(BridgeModel& model) {
 }
 
 void setBridgeName(BridgeModel& model, const char* name) {
-    std::strncpy(model.bridgeName, name, BRIDGE_NAME_CHARS);
-    model.bridgeName[BRIDGE_NAME_CHARS] = '\0';
+    const size_t length = strnlen(name, BRIDGE_NAME_CHARS);
+    std::memset(model.bridgeName, 0, sizeof model.bridgeName);
+    std::memcpy(model.bridgeName, name, length);
 }
 
 int columnFromFeet(double x) {
