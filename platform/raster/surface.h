@@ -137,11 +137,15 @@ class Surface {
   private:
     friend void blit(Surface&, int, int, int, int, const Surface&, int, int, RasterOp);
 
-    // Internal helpers; callers must clip.
+    // The pixel at (x, y); callers must clip.
     Color* at(int x, int y) { return pixels_.data() + size_t(y) * size_t(width_) + size_t(x); }
+    // area must already be clipped to the surface.
     void markDirty(Rect area) { dirty_ = unionOf(dirty_, area); }
+    // The two halves of lineTo; each clips the whole line once before walking it.
     void drawThinLine(Point from, Point to, Color color);
     void widenLine(Point from, Point to, Pen pen);
+    // One outline pixel (or pen square) of an ellipse, which clips its rows and columns but not
+    // their mirrored outline pixels; this drops those that fall off the surface.
     void plotEllipseOutline(int x, int y, Color color);
 
     int width_ = 0;
