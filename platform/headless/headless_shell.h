@@ -1,0 +1,230 @@
+// The shell without a screen, for tests and the command-line tool. The window is an in-memory
+// surface; input is posted by the caller and delivered by pumpMessages, with a Paint after the queue
+// has run dry whenever the window was invalidated; dialogs take scripted answers and every box and
+// dialog shown is recorded, as are sounds, cursors, check marks, clipboard images, help requests and
+// every print operation; the clock is virtual, and a wait moves it on without taking any real time.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/shell.h"
+
+struct HeadlessOptions {
+    // The outer window is larger than its client area by this much: a 640 x 480 window gets the
+    // 632 x 436 client area the program's layout is drawn for.
+    int frameWidth = 8;
+    int frameHeight = 44;
+    int fullScreenClientHeight = 720;
+    bool previousInstanceRunning = false;
+    bool displayModesWork = false;  // when false, every display-mode change is refused
+    bool printerFontsAvailable = true;
+    uint32_t startTick = 100000;
+    LocalTime localTime{2024, 3, 15, 9, 5, 0};
+};
+
+struct MessageBoxRecord {
+    MessageBoxRequest request;
+    DialogButton answer;
+};
+
+struct FileDialogRecord {
+    bool save;  // false: the open dialog
+    FileDialogRequest request;
+    std::optional<FileChoice> answer;
+};
+
+enum class SoundAction : uint8_t { PlaySynchronous, PlayAsynchronous, PlayLooping, Stop };
+
+struct SoundRecord {
+    SoundAction action;
+    std::string fileName;  // empty for Stop
+    uint32_t tick;         // virtual clock when the call was made
+};
+
+struct MenuCheckRecord {
+    int command;
+    bool checked;
+};
+
+struct DisplayModeRecord {
+    int width;  // 0 x 0 records a restore
+    int height;
+};
+
+enum class PrintOpKind : uint8_t {
+    StartDocument,  // text: the document name
+    StartPage,
+    EndPage,
+    EndDocument,
+    SelectFont,       // a: height in units; b: 1 when the font was made
+    SetWindowOrigin,  // a, b
+    SelectPen,        // pen
+    MoveTo,           // a, b
+    LineTo,           // a, b
+    Rectangle,        // a, b, c, d
+    Ellipse,          // a, b, c, d
+    TextOut,          // a, b, text
+    Release,          // the surface was destroyed
+};
+
+struct PrintOp {
+    PrintOpKind kind = PrintOpKind::StartPage;
+    int a = 0, b = 0, c = 0, d = 0;
+    Pen pen{};
+    std::string text;
+};
+
+struct PrintJobRecord {
+    std::vector<PrintOp> ops;
+};
+
+// Draws a recorded job's pages with the raster at one pixel per logical unit (100 dots per inch),
+// a page of 850 x 1100 pixels whose top-left pixel is the printable area's corner; text uses the
+// embedded 8x14 font whatever height was asked for. For looking at a report while working on it.
+std::vector<Surface> renderPrintPages(const PrintJobRecord& job);
+
+class HeadlessShell final : public Shell {
+  public:
+    explicit HeadlessShell(HeadlessOptions options = {});
+    ~HeadlessShell() override;
+
+    // ---- The contract
+    bool previousInstanceRunning() override;
+    bool changeDisplayMode(int width, int height) override;
+    void restoreDisplayMode() override;
+    bool createMainWindow(const WindowSpec& spec, WindowProcedure& procedure) override;
+    void showWindow() override;
+    // Pumps; returns the exit code, or NO_QUIT when the queue ran dry first.
+    int runMessageLoop() override;
+    void postQuit(int exitCode) override;
+    Surface& windowSurface() override;
+    void present(Rect area) override;
+    void invalidate() override;
+    void moveWindow(Rect outer, bool repaint) override;
+    int clientWidth() override;
+    int clientHeight() override;
+    int fullScreenClientHeight() override;
+    bool isMinimized() override;
+    void sendClose() override;
+    void destroyWindow() override;
+    void checkMenuItem(int command, bool checked) override;
+    CursorShape setCursor(CursorShape shape) override;
+    // Answers with the next scripted answer, or with the default button when none is left.
+    DialogButton messageBox(const MessageBoxRequest& request) override;
+    // Answer with the next scripted choice, or cancel when none is left.
+    std::optional<FileChoice> openFileDialog(const FileDialogRequest& request) override;
+    std::optional<FileChoice> saveFileDialog(const FileDialogRequest& request) override;
+    // Prints (to a recorded job) or cancels as scripted; cancels when nothing is scripted.
+    std::unique_ptr<PrintSurface> printDialog() override;
+    // A synchronous sound moves the clock on by its length (setSoundLength; 0 by default).
+    void playSound(std::string_view fileName, SoundMode mode) override;
+    void stopSound() override;
+    uint32_t tickCount() override;
+    void waitUntilAfter(uint32_t startTick, uint32_t milliseconds) override;
+    LocalTime localTime() override;
+    void copyImageToClipboard(const Surface& image) override;
+    void showHelp(std::string_view helpFile) override;
+
+    static constexpr int NO_QUIT = -1;
+
+    // ---- The user's side. Input is queued and delivered by pumpMessages; window changes the user
+    // makes (minimize, restore, resize) deliver Size at once and invalidate the window.
+    void postCommand(int command);
+    void postPointerMove(int x, int y, bool leftButtonDown);
+    void postLeftButtonDown(int x, int y);
+    void postLeftButtonUp(int x, int y);
+    void postCloseBox();
+    void minimize();
+    void restore();
+    void resizeByUser(Rect outer);
+
+    // Delivers the queued messages in order, and a Paint whenever the queue is empty and the window
+    // invalid, until nothing is left or the quit message is reached. Returns how many messages were
+    // delivered.
+    int pumpMessages();
+
+    // ---- Scripted answers, used in the order given
+    void answerMessageBox(DialogButton button);  // must be one of that box's buttons
+    void answerFileDialog(std::string path);     // the title is taken from the path
+    void cancelFileDialog();
+    void answerPrintDialog(bool print);
+
+    // ---- Clock and settings
+    void advanceClock(uint32_t milliseconds);
+    void setLocalTime(LocalTime time) { options_.localTime = time; }
+    void setSoundLength(std::string_view fileName, uint32_t milliseconds);
+    // Called with the window surface and the area each time something is shown (a frame).
+    void setPresentObserver(std::function<void(const Surface&, Rect)> observer);
+
+    // ---- What happened
+    bool windowAlive() const { return alive_; }
+    bool windowVisible() const { return visible_; }
+    bool windowInvalid() const { return invalid_; }
+    std::optional<int> quitCode() const { return quitCode_; }
+    Rect outerRect() const { return outer_; }
+    const std::vector<MessageBoxRecord>& messageBoxes() const { return messageBoxes_; }
+    const std::vector<FileDialogRecord>& fileDialogs() const { return fileDialogs_; }
+    int printDialogsShown() const { return printDialogsShown_; }
+    const std::deque<PrintJobRecord>& printJobs() const { return printJobs_; }
+    const std::vector<SoundRecord>& sounds() const { return sounds_; }
+    const std::vector<CursorShape>& cursorChanges() const { return cursorChanges_; }
+    CursorShape cursor() const { return cursor_; }
+    const std::vector<MenuCheckRecord>& menuChecks() const { return menuChecks_; }
+    bool isMenuItemChecked(int command) const;
+    const std::vector<Surface>& clipboardImages() const { return clipboardImages_; }
+    const std::vector<std::string>& helpRequests() const { return helpRequests_; }
+    const std::vector<DisplayModeRecord>& displayModeRequests() const { return displayModes_; }
+    int framesPresented() const { return framesPresented_; }
+
+  private:
+    struct Queued {
+        bool quit;
+        int exitCode;
+        WindowMessage message;
+    };
+
+    void post(const WindowMessage& message);
+    void deliver(const WindowMessage& message);
+    void presentDirty();
+    void applyOuterRect(Rect outer, SizeKind kind);
+    std::optional<FileChoice> fileDialog(bool save, const FileDialogRequest& request);
+
+    HeadlessOptions options_;
+    WindowProcedure* procedure_ = nullptr;
+    Surface window_;
+    Rect outer_{};
+    bool created_ = false;
+    bool alive_ = false;
+    bool visible_ = false;
+    bool minimized_ = false;
+    bool invalid_ = false;
+    int pumping_ = 0;
+    std::deque<Queued> queue_;
+    std::optional<int> quitCode_;
+    uint32_t tick_;
+    CursorShape cursor_ = CursorShape::Arrow;
+    std::function<void(const Surface&, Rect)> presentObserver_;
+    int framesPresented_ = 0;
+
+    std::deque<DialogButton> messageBoxAnswers_;
+    std::deque<std::optional<std::string>> fileDialogAnswers_;
+    std::deque<bool> printDialogAnswers_;
+    std::map<std::string, uint32_t, std::less<>> soundLengths_;
+    std::map<int, bool> menuChecked_;
+
+    std::vector<MessageBoxRecord> messageBoxes_;
+    std::vector<FileDialogRecord> fileDialogs_;
+    int printDialogsShown_ = 0;
+    std::deque<PrintJobRecord> printJobs_;  // a deque keeps each job in place while it is recorded
+    std::vector<SoundRecord> sounds_;
+    std::vector<CursorShape> cursorChanges_;
+    std::vector<MenuCheckRecord> menuChecks_;
+    std::vector<Surface> clipboardImages_;
+    std::vector<std::string> helpRequests_;
+    std::vector<DisplayModeRecord> displayModes_;
+};

@@ -1,0 +1,252 @@
+// The services the program asks of its platform: the one main window and its messages, the menu's
+// check marks, cursors, message boxes, file and print dialogs, sounds, the millisecond clock, the
+// local time, the clipboard, help pages, the single-instance indication and display modes.
+// Everything runs on one thread; every call returns only when its work is done, and dialogs block
+// until the user answers. Backends: platform/headless (tests and the command-line tool) and
+// platform/qt (the desktop program).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/print_surface.h"
+#include "platform/raster/surface.h"
+
+// ---- Messages to the application -------------------------------------------------------------
+
+enum class MessageKind : uint8_t {
+    Create,          // inside createMainWindow, before it returns; the window surface exists
+    Destroy,         // the window is going away; its surface is still there during the message
+    Size,            // the window was resized, minimized, maximized or restored
+    Paint,           // the window was invalidated; redraw it (the window counts as valid again)
+    Close,           // the close box, or sendClose(); by default the window is destroyed
+    Command,         // a menu command
+    PointerMove,     // the pointer moved over the client area
+    LeftButtonDown,  // the left button was pressed over the client area
+    LeftButtonUp,    // the left button was released over the client area
+};
+
+enum class SizeKind : uint8_t { Restored, Minimized, Maximized };
+
+struct WindowMessage {
+    MessageKind kind = MessageKind::Paint;
+    int command = 0;                         // Command: the menu command id
+    Point pointer{};                         // pointer messages: client pixels
+    bool leftButtonDown = false;             // PointerMove: whether the left button is held
+    SizeKind sizeKind = SizeKind::Restored;  // Size
+    int clientWidth = 0;                     // Size: the new client size in pixels (0 when minimized)
+    int clientHeight = 0;
+};
+
+// What the window procedure did with a message. Default asks for the platform's own handling, which
+// only Close has: it destroys the window.
+enum class MessageResult : uint8_t { Handled, Default };
+
+// The application's main window procedure. The shell calls it for every message of the main window,
+// one at a time; it may call the shell from inside, including dialogs and waits, which deliver no
+// further messages until they return (a message sent from inside, such as sendClose, is handled at
+// once, nested).
+class WindowProcedure {
+  public:
+    virtual ~WindowProcedure() = default;
+    virtual MessageResult handleMessage(const WindowMessage& message) = 0;
+};
+
+// ---- Values of the services ------------------------------------------------------------------
+
+// The main window's title and outer rectangle in screen pixels. The client area is smaller by the
+// frame, caption and menu: a 640 x 480 window has a 632 x 436 client area.
+struct WindowSpec {
+    std::string title;
+    Rect outer{0, 0, 640, 480};
+};
+
+enum class CursorShape : uint8_t { Arrow, Wait };
+
+enum class MessageIcon : uint8_t { None, Information, Warning, Question, Error };
+enum class MessageButtons : uint8_t { Ok, YesNo, YesNoCancel };
+enum class DialogButton : uint8_t { Ok, Yes, No, Cancel };
+
+// Whom a message box keeps from working while it is up: the owner window (Application), every
+// window of the program (Task), or the whole desktop, drawn on top of everything (System). Every
+// box blocks the caller until it is answered.
+enum class Modality : uint8_t { Application, Task, System };
+
+struct MessageBoxRequest {
+    std::string text;  // '\n' breaks lines
+    std::string caption;
+    MessageIcon icon = MessageIcon::Information;
+    MessageButtons buttons = MessageButtons::Ok;
+    DialogButton defaultButton = DialogButton::Ok;  // must be one of the buttons
+    bool ownedByMainWindow = false;
+    Modality modality = Modality::Application;
+};
+
+struct FileFilter {
+    std::string description;  // "Bridge Files (*.BRG)"
+    std::string pattern;      // "*.BRG"; several patterns are separated by ';'
+    friend bool operator==(const FileFilter&, const FileFilter&) = default;
+};
+
+// Splits a filter text whose last character is its separator, such as
+// "Bridge Files (*.BRG)|*.BRG|All files (*.*)|*.*|", into (description, pattern) pairs. A
+// trailing description without a pattern is dropped.
+std::vector<FileFilter> parseFileFilters(std::string_view text);
+
+struct FileDialogRequest {
+    std::vector<FileFilter> filters;
+    int selectedFilter = 1;        // 1-based index into filters
+    bool pathMustExist = false;    // open: the folder must exist
+    bool fileMustExist = false;    // open: the file must exist
+    bool promptOverwrite = false;  // save: ask before replacing an existing file
+    bool ownedByMainWindow = true;
+};
+
+// Paths the dialogs return fit a buffer of this many characters plus a terminator; a longer choice
+// is reported as a cancel.
+constexpr int DIALOG_PATH_CHARS = 4095;
+
+struct FileChoice {
+    std::string path;   // as chosen, no extension added
+    std::string title;  // the file name without its folder
+};
+
+enum class SoundMode : uint8_t {
+    Synchronous,   // returns when the sound has ended
+    Asynchronous,  // returns at once; the sound plays once
+    Looping,       // returns at once; the sound repeats until stopped or replaced
+};
+
+struct LocalTime {
+    int year = 0;   // e.g. 2024
+    int month = 0;  // 1..12
+    int day = 0;    // 1..31
+    int hour = 0;   // 0..23
+    int minute = 0;
+    int second = 0;
+};
+
+// ---- The shell -------------------------------------------------------------------------------
+
+class Shell {
+  public:
+    virtual ~Shell() = default;
+
+    // -- Start-up and display modes
+
+    // Called once at start-up. True when another copy of the program is already running.
+    virtual bool previousInstanceRunning() = 0;
+
+    // Called at start-up when the command line asks for a resolution. Returns true only when the
+    // screen was switched; a platform without display modes always returns false.
+    virtual bool changeDisplayMode(int width, int height) = 0;
+
+    // Called at exit after a successful change: puts back the mode that was current before it.
+    virtual void restoreDisplayMode() = 0;
+
+    // -- The main window and the message loop
+
+    // Creates the main window, hidden, and delivers Create to procedure before returning; later
+    // messages go to the same procedure, which must outlive the window. Returns false when the
+    // window could not be made or was destroyed during Create.
+    virtual bool createMainWindow(const WindowSpec& spec, WindowProcedure& procedure) = 0;
+
+    // Makes the main window visible.
+    virtual void showWindow() = 0;
+
+    // Delivers messages to the window procedure until postQuit; returns its exit code.
+    virtual int runMessageLoop() = 0;
+
+    // Called by the Destroy handler: the message loop ends once the messages already queued are done.
+    virtual void postQuit(int exitCode) = 0;
+
+    // The client area's pixels, valid from Create until Destroy has been handled; the reference stays
+    // the same while the window lives, and its drawing state persists like an own device context.
+    // Drawing on it is immediate: the shell shows what was drawn when the current message returns,
+    // before a dialog opens, and inside every wait, or at once with present().
+    virtual Surface& windowSurface() = 0;
+
+    // Shows the given part of the window surface on the screen now.
+    virtual void present(Rect area) = 0;
+
+    // Marks the whole client area for repainting; a Paint message follows once the queued messages
+    // have been handled. Nothing is erased.
+    virtual void invalidate() = 0;
+
+    // Moves and sizes the main window (outer rectangle, screen pixels). A change of size resizes the
+    // window surface and delivers Size at once; repaint also invalidates the window.
+    virtual void moveWindow(Rect outer, bool repaint) = 0;
+
+    // The client area's current size; the window surface has this size.
+    virtual int clientWidth() = 0;
+    virtual int clientHeight() = 0;
+
+    // The largest client height a window can have on this screen (the work area minus a caption).
+    virtual int fullScreenClientHeight() = 0;
+
+    // True while the window is minimized.
+    virtual bool isMinimized() = 0;
+
+    // Delivers Close to the window procedure at once (nested), as the Exit command does.
+    virtual void sendClose() = 0;
+
+    // Destroys the window: delivers Destroy, then drops the surface. Does nothing once destroyed.
+    virtual void destroyWindow() = 0;
+
+    // -- Menu and cursor
+
+    // Puts or removes the check mark of the menu item with this command id; unknown ids are ignored.
+    virtual void checkMenuItem(int command, bool checked) = 0;
+
+    // Shows the cursor over the program's window until the next change; returns the previous shape.
+    virtual CursorShape setCursor(CursorShape shape) = 0;
+
+    // -- Dialogs (each blocks until the user answers)
+
+    // Shows a message box; returns the button pressed. Closing an Ok box counts as Ok, closing a
+    // Yes/No/Cancel box as Cancel; a Yes/No box cannot be closed without an answer.
+    virtual DialogButton messageBox(const MessageBoxRequest& request) = 0;
+
+    // The open and save file dialogs. Returns the chosen file, or nothing when cancelled.
+    virtual std::optional<FileChoice> openFileDialog(const FileDialogRequest& request) = 0;
+    virtual std::optional<FileChoice> saveFileDialog(const FileDialogRequest& request) = 0;
+
+    // The print dialog, owned by the main window, offering no page range, no selection and no print
+    // to file. Returns the chosen printer's surface, or nothing when cancelled.
+    virtual std::unique_ptr<PrintSurface> printDialog() = 0;
+
+    // -- Sound
+
+    // Plays a sound file named by its bare file name, such as "truck.wav". Starting a sound ends the
+    // one playing. A sound that cannot be found or played is silently skipped.
+    virtual void playSound(std::string_view fileName, SoundMode mode) = 0;
+
+    // Ends any sound that is playing.
+    virtual void stopSound() = 0;
+
+    // -- Time
+
+    // Milliseconds since some fixed moment; wraps after 2^32 ms.
+    virtual uint32_t tickCount() = 0;
+
+    // Returns once tickCount() - startTick > milliseconds (wrap-safe), at once if that already
+    // holds; shows what was drawn first. Animations time their frames with it. The desktop shell
+    // sleeps meanwhile and handles no input; the headless one just moves its clock on.
+    virtual void waitUntilAfter(uint32_t startTick, uint32_t milliseconds) = 0;
+
+    // The local date and time now.
+    virtual LocalTime localTime() = 0;
+
+    // -- Clipboard and help
+
+    // Replaces the clipboard's contents with a copy of the image.
+    virtual void copyImageToClipboard(const Surface& image) = 0;
+
+    // Opens a help file, named by its bare file name such as "qx4menu.hlp", at its contents page.
+    // A missing help file is silently skipped.
+    virtual void showHelp(std::string_view helpFile) = 0;
+};
