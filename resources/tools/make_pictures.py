@@ -20,8 +20,8 @@ import sys
 
 import font5x9
 import scenery as sc
-from pixels import (AQUA, BLACK, BLUE, GREEN, GREY, LIME, MAROON, NAVY, OLIVE, RED, SILVER, TEAL, WHITE, YELLOW,
-                    Canvas, bmp4_bytes, canvas_from_art, write_file)
+from pixels import (AQUA, BLACK, BLUE, GREY, MAROON, NAVY, RED, SILVER, TEAL, WHITE, YELLOW, Canvas, bmp4_bytes,
+                    canvas_from_art, write_file)
 from scenery import HEIGHT, LEFT_SUPPORT, RIGHT_SUPPORT, ROAD_ROW, WIDTH
 
 STRIP_TOP = 374  # first row of the white panel strip
@@ -358,13 +358,14 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(here), "pictures")
     os.makedirs(out, exist_ok=True)
     truck, mask = make_truck()
+    icon, small_icon = make_icons()
     pictures = {
         "RcQXBrd": make_site(),
         "RcStartBrd": make_title(),
         "RcTruck": truck,
         "RcTruckm": mask,
-        "RcIconQXWIN": make_icons()[0],
-        "RcIconQXWIN16": make_icons()[1],
+        "RcIconQXWIN": icon,
+        "RcIconQXWIN16": small_icon,
     }
     for name, canvas in pictures.items():
         write_file(os.path.join(out, name + ".bmp"), bmp4_bytes(canvas))

@@ -9,8 +9,7 @@ teal shade with faint beds below it, and quiet grey rock where the faces reach i
 
 import math
 
-from pixels import (AQUA, BLACK, BLUE, GREEN, GREY, LIME, MAROON, NAVY, OLIVE, SILVER, TEAL, WHITE, YELLOW,
-                    Canvas)
+from pixels import (AQUA, BLACK, BLUE, GREEN, GREY, LIME, MAROON, NAVY, OLIVE, SILVER, TEAL, WHITE, YELLOW)
 
 WIDTH, HEIGHT = 640, 480
 ROAD_ROW = 250  # top of the road surface at both supports; the truck's wheels stand on it
