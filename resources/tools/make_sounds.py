@@ -93,7 +93,7 @@ def filt_loop(x, *sections):
 
 
 # ---------------------------------------------------------------------------------------------
-# Helpers
+# Buffers, mixing and files
 
 def silence(seconds):
     return [0.0] * int(round(seconds * RATE))
