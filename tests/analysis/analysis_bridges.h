@@ -3,12 +3,16 @@
 #pragma once
 
 #include <algorithm>
+#include <initializer_list>
 #include <numeric>
 #include <random>
 #include <utility>
 #include <vector>
 
 #include "tests/support/test_bridges.h"
+
+using Points = std::initializer_list<std::pair<int, int>>;
+using Ends = std::initializer_list<std::pair<int, int>>;
 
 // How the joints of a generated truss are numbered.
 enum class JointOrder {
@@ -71,6 +75,69 @@ inline std::vector<int> evenPanels(int panels) {
 // 150 members, 31 panels 30 ft deep, cross-braced, six members spanning two panels.
 inline TestBridge largestLegalBridge(JointOrder order) {
     return chordTruss(evenPanels(31), 30, true, 6, order, 5, 2);
+}
+
+// 62 joints (40 of them roadbed joints, so 40 load cases) and 151 members: the most the tables hold.
+inline TestBridge fullTableBridge() {
+    return chordTruss(evenPanels(41), 20, true, 11, JointOrder::DeckFirst, 6, 11);
+}
+
+// A 14-joint truss with panels missing members, met in random testing: its elimination ends on
+// an exactly zero pivot with nothing below it to swap in.
+inline TestBridge singularBridge() {
+    TestBridge b;
+    for (auto [x, y] : Points{{30, 97},
+                              {336, 0},
+                              {336, 97},
+                              {259, 0},
+                              {173, 0},
+                              {383, 97},
+                              {30, 0},
+                              {383, 0},
+                              {259, 97},
+                              {400, 0},
+                              {0, 0},
+                              {199, 97},
+                              {199, 0},
+                              {173, 97}}) {
+        b.joint(x, y);
+    }
+    const int sizes[] = {6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 4, 6, 6, 6, 6, 11, 6, 4, 6, 6, 4, 6, 6, 6, 6};
+    int n = 0;
+    for (auto [s, e] : Ends{{11, 7}, {7, 5},  {5, 13},  {13, 4}, {4, 2},  {2, 8}, {8, 10}, {1, 14}, {14, 12},
+                            {12, 9}, {9, 3},  {3, 6},   {14, 5}, {4, 9},  {3, 2}, {6, 8},  {11, 1}, {6, 10},
+                            {7, 14}, {5, 12}, {14, 13}, {13, 9}, {12, 4}, {4, 3}, {9, 2},  {2, 6},  {3, 8}}) {
+        b.member(s, e, sizes[n++]);
+    }
+    b.update();
+    return b;
+}
+
+// The last roadbed joint and the roller hang on verticals and hold each other sideways only: a
+// sliding mechanism that survives the elimination (by a row swap) and shows as a huge deflection.
+inline TestBridge slidingEndBridge() {
+    TestBridge b;
+    for (auto [x, y] :
+         Points{{0, 0}, {100, 0}, {200, 0}, {100, 50}, {200, 50}, {300, 50}, {400, 50}, {400, 0}, {300, 0}}) {
+        b.joint(x, y);
+    }
+    b.members({{1, 2},
+               {2, 3},
+               {4, 5},
+               {5, 6},
+               {6, 7},
+               {1, 4},
+               {2, 4},
+               {3, 5},
+               {2, 5},
+               {4, 3},
+               {3, 6},
+               {9, 6},
+               {9, 8},
+               {8, 7},
+               {1, 5}});
+    b.update();
+    return b;
 }
 
 // A random bridge on the 400 ft span: a truss of random panels and depth, some diagonals dropped
