@@ -53,7 +53,7 @@ struct AnalysisResults {
 static_assert(std::is_trivially_copyable_v<AnalysisResults>);
 
 // The solver's working storage, float64 and indexed from 1: allocated once with the program state
-// (it is about 700 KB), so analyzeBridge itself allocates nothing. Contents between analyses mean
+// (it is about 510 KB), so analyzeBridge itself allocates nothing. Contents between analyses mean
 // nothing.
 struct AnalysisWorkspace {
     // K: the full stiffness matrix over all 2 * jointCount DOFs, kips per inch.
@@ -67,7 +67,8 @@ struct AnalysisWorkspace {
     // Kips: [column of G][case]. Inches: [free number][case]; row 0 stays 0 for the fixed DOFs.
     alignas(64) double loads[DOF_SLOTS][LOAD_CASE_SLOTS];
     alignas(64) double displacements[DOF_SLOTS][LOAD_CASE_SLOTS];
-    // One load case as a vector over DOFs 1..2 * jointCount, kips (used when loads are listed).
+    // One load case over DOFs 1..2 * jointCount, kips: where each case is put together, and room
+    // for callers of the load operations (the data report).
     double loadVector[DOF_SLOTS];
 
     int freeDofCount;               // nf
@@ -75,7 +76,6 @@ struct AnalysisWorkspace {
     int16_t freeNumber[DOF_SLOTS];  // DOF -> free number, 0 for a fixed DOF
     int loadedColumnCount;
     int16_t loadedFreeNumber[DOF_SLOTS];    // column of G -> free number
-    int16_t loadedColumn[DOF_SLOTS];        // free number -> column of G, 0 when none is kept
     int16_t roadbedJoint[LOAD_CASE_SLOTS];  // case -> joint carrying the truck
 
     // Per member, from its section, length and angle: kips per inch, cosine and sine.

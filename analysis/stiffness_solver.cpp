@@ -122,21 +122,13 @@ void chooseLoadedColumns(const BridgeModel& model, const AnalysisOptions& option
         const uint8_t kind = model.joints[(dof + 1) / 2].kind;
         const bool loaded = dof % 2 == 0 && (kind == JointKind::Roadbed ||
                                              (kind == JointKind::Free && options.includeDeadLoad));
-        if (loaded) {
-            ws.loadedFreeNumber[++columns] = static_cast<int16_t>(r);
-            ws.loadedColumn[r] = static_cast<int16_t>(columns);
-        } else {
-            ws.loadedColumn[r] = 0;
-        }
+        if (loaded) ws.loadedFreeNumber[++columns] = static_cast<int16_t>(r);
     }
     ws.loadedColumnCount = columns;
 }
 
 void keepAllColumns(AnalysisWorkspace& ws) {
-    for (int r = 1; r <= ws.freeDofCount; ++r) {
-        ws.loadedFreeNumber[r] = static_cast<int16_t>(r);
-        ws.loadedColumn[r] = static_cast<int16_t>(r);
-    }
+    for (int r = 1; r <= ws.freeDofCount; ++r) ws.loadedFreeNumber[r] = static_cast<int16_t>(r);
     ws.loadedColumnCount = ws.freeDofCount;
 }
 

@@ -155,7 +155,7 @@ TEST(ReferenceComparison, NamedBridgesGiveTheReferenceBits) {
     compareWithReference(largestLegalBridge(JointOrder::DeckFirst), all, *ws, tally, 0);
     compareWithReference(largestLegalBridge(JointOrder::LeftToRight), AnalysisOptions{}, *ws, tally, 0);
     compareWithReference(slidingEndBridge(), all, *ws, tally, 0);
-    compareWithReference(singularBridge(), AnalysisOptions{}, *ws, tally, 0);
+    compareWithReference(swayingPanelsBridge(), AnalysisOptions{}, *ws, tally, 0);
     EXPECT_EQ(tally.stable, 3);
     EXPECT_EQ(tally.causes[static_cast<int>(InstabilityCause::SingularStiffness)], 1);
     EXPECT_EQ(tally.fallbacks, 2);

@@ -279,4 +279,22 @@ TEST(Solver, ZeroPivotSwapsRowsAndTheSolutionContinues) {
     EXPECT_GT(a.results->maxDeflection, 240.0f);
 }
 
+TEST(Solver, DisplacementThatIsNotANumberIsBeyondTheLimit) {
+    // A mechanism can drive the elimination to infinities; their NaN would slip past a plain
+    // comparison with +-240 and let the bridge pass.
+    auto ws = std::make_unique<AnalysisWorkspace>();
+    ws->freeDofCount = 3;
+    const double u[] = {1.5, -2.5, 0.25};
+    for (int r = 1; r <= 3; ++r) ws->displacements[r][1] = u[r - 1];
+    bool exceeds = false;
+    EXPECT_EQ(largestDisplacement(*ws, 1, exceeds), 2.5f);
+    EXPECT_FALSE(exceeds);
+    ws->displacements[2][1] = -240.0;  // exactly at the limit is within it
+    EXPECT_EQ(largestDisplacement(*ws, 1, exceeds), 240.0f);
+    EXPECT_FALSE(exceeds);
+    ws->displacements[3][1] = std::nan("");
+    EXPECT_EQ(largestDisplacement(*ws, 1, exceeds), 240.0f);
+    EXPECT_TRUE(exceeds);
+}
+
 }  // namespace

@@ -172,11 +172,26 @@ TEST(Stability, SolverCausesAndWhatAnUnstableAnalysisLeaves) {
     const float firstDeflection = a.results->maxDeflection;
 
     // Stopped by a check: no load case runs, so the previous maximum deflection stays.
-    TestBridge singular = singularBridge();
+    TestBridge singular = swayingPanelsBridge();
     EXPECT_EQ(a.run(singular), InstabilityCause::SingularStiffness);
     EXPECT_EQ(a.results->maxDeflection, firstDeflection);
     good.model.memberCount = 12;  // a member deleted: too few
     EXPECT_EQ(a.run(good), InstabilityCause::TooFewMembers);
+    EXPECT_EQ(a.results->maxDeflection, firstDeflection);
+    TestBridge unbraced = workedExampleJoints({{1, 2},
+                                               {2, 3},
+                                               {3, 4},
+                                               {4, 5},
+                                               {6, 7},
+                                               {7, 8},
+                                               {1, 6},
+                                               {8, 5},
+                                               {4, 7},
+                                               {3, 7},
+                                               {4, 8},
+                                               {6, 3},
+                                               {8, 3}});
+    EXPECT_EQ(a.run(unbraced), InstabilityCause::UnbracedJoint);
     EXPECT_EQ(a.results->maxDeflection, firstDeflection);
 
     // A mechanism the elimination gets through: every case is solved, then the deflection fails it.
