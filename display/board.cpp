@@ -1,0 +1,134 @@
+// Board drawing. Every pen made for a stroke is selected for that stroke only and the window's own
+// pen is put back right after, so strokes drawn "with the current pen" stay black.
+#include "display/board.h"
+
+#include <cassert>
+
+namespace {
+
+constexpr double FAILED_FORCE_RATIO = 1000.0;  // percent; marks a member that failed
+constexpr int RING_HALF = 2;                   // a joint ring's box reaches 2 px either side
+
+// Selects a one-pixel pen of the colour for the lifetime of the object.
+class StrokePen {
+  public:
+    StrokePen(Surface& target, Color color) : target_(target), previous_(target.selectPen(Pen{color, 1})) {}
+    ~StrokePen() { target_.selectPen(previous_); }
+    StrokePen(const StrokePen&) = delete;
+    StrokePen& operator=(const StrokePen&) = delete;
+
+  private:
+    Surface& target_;
+    Pen previous_;
+};
+
+bool memberSlot(int member) {
+    return member >= 0 && member <= LAST_MEMBER_SLOT;
+}
+
+bool jointSlot(int joint) {
+    return joint >= 0 && joint <= LAST_JOINT_SLOT;
+}
+
+}  // namespace
+
+bool paintBoard(Surface& window, DrawingResources& resources, const BridgeModel& model,
+                const BoardPaintInputs& inputs, int16_t& selectedMember, PanelState& panels) {
+    window.setBackgroundColor(WHITE);
+    window.setTextColor(BLACK);
+    // The shell has already validated the window; the whole client area is drawn whatever was invalid.
+    if (inputs.minimized) return false;
+    drawSite(window, resources, inputs.clientWidth, inputs.clientHeight);
+    if (inputs.gridOn) drawGrid(window, resources.overlay, inputs.coordinateSnap);
+    drawBridge(window, model);
+    drawPanelHeadings(window, model, inputs.panel, selectedMember, panels);
+    if (inputs.panel.reviewMode) highlightMember(window, model, selectedMember);
+    saveOverlay(window, resources.overlay);
+    return inputs.gridOn;
+}
+
+void drawSite(Surface& window, DrawingResources& resources, int clientWidth, int clientHeight) {
+    blit(window, 0, 0, clientWidth, clientHeight, resources.boardBitmap, 0, 0);
+    drawTruckSprite(window, resources, TRUCK_PARK_X, TRUCK_TOP_ROW);
+    blit(resources.backBuffer, 0, 0, clientWidth, clientHeight, window, 0, 0);
+}
+
+void drawTruckSprite(Surface& target, const DrawingResources& resources, int x, int y) {
+    blit(target, x, y, TRUCK_WIDTH, TRUCK_HEIGHT, resources.truckMaskBitmap, 0, 0, RasterOp::And);
+    blit(target, x, y, TRUCK_WIDTH, TRUCK_HEIGHT, resources.truckBitmap, 0, 0, RasterOp::Xor);
+}
+
+void saveOverlay(const Surface& window, Surface& overlay) {
+    blit(overlay, 0, 0, OVERLAY_WIDTH, OVERLAY_HEIGHT, window, OVERLAY_LEFT, OVERLAY_TOP);
+}
+
+void restoreOverlay(Surface& window, const Surface& overlay) {
+    blit(window, OVERLAY_LEFT, OVERLAY_TOP, OVERLAY_WIDTH, OVERLAY_HEIGHT, overlay, 0, 0);
+}
+
+void drawGrid(Surface& window, Surface& overlay, int coordinateSnap) {
+    const int columnStep = coordinateSnap < 5 ? 5 : coordinateSnap;
+    const int rowStep = coordinateSnap < 5 ? 5 : coordinateSnap > 10 ? 10 : coordinateSnap;
+    for (int column = GRID_LEFT; column <= GRID_RIGHT; column += columnStep) {
+        for (int row = GRID_TOP; row <= GRID_BOTTOM; row += rowStep) window.setPixel(column, row, BLACK);
+    }
+    saveOverlay(window, overlay);
+}
+
+void drawBridge(Surface& window, const BridgeModel& model) {
+    if (model.memberCount == 0) return;
+    for (int i = 1; i <= model.memberCount; ++i) {
+        if (model.members[i].forceRatio == FAILED_FORCE_RATIO) {
+            const StrokePen red(window, FAILED_MEMBER_COLOR);
+            drawMemberLine(window, model, i);
+        } else {
+            drawMemberLine(window, model, i);
+        }
+    }
+    for (int j = 1; j <= model.jointCount; ++j) drawJointRing(window, model, j);
+}
+
+void drawMemberLine(Surface& target, const BridgeModel& model, int member) {
+    assert(memberSlot(member) && "a member slot is 0..152");
+    if (!memberSlot(member)) return;
+    const Member& m = model.members[member];
+    assert(jointSlot(m.startJoint) && jointSlot(m.endJoint) && "member ends must be joint slots 0..62");
+    if (!jointSlot(m.startJoint) || !jointSlot(m.endJoint)) return;
+    const Joint& a = model.joints[m.startJoint];
+    const Joint& b = model.joints[m.endJoint];
+    target.moveTo(a.screenX, a.screenY);
+    target.lineTo(b.screenX, b.screenY);
+}
+
+void drawJointRing(Surface& target, const BridgeModel& model, int joint) {
+    assert(jointSlot(joint) && "a joint slot is 0..62");
+    if (!jointSlot(joint)) return;
+    const Joint& j = model.joints[joint];
+    target.ellipse(j.screenX - RING_HALF, j.screenY - RING_HALF, j.screenX + RING_HALF,
+                   j.screenY + RING_HALF);
+}
+
+void highlightMember(Surface& window, const BridgeModel& model, int member) {
+    const StrokePen yellow(window, HIGHLIGHT_COLOR);
+    drawMemberLine(window, model, member);
+}
+
+void highlightJoint(Surface& window, const BridgeModel& model, int joint) {
+    const StrokePen yellow(window, HIGHLIGHT_COLOR);
+    drawJointRing(window, model, joint);
+}
+
+void markMember(Surface& window, const BridgeModel& model, int member) {
+    const StrokePen red(window, MARK_COLOR);
+    drawMemberLine(window, model, member);
+}
+
+void markJoint(Surface& window, const BridgeModel& model, int joint) {
+    const StrokePen red(window, MARK_COLOR);
+    drawJointRing(window, model, joint);
+}
+
+void markOutcome(Surface& window, const BridgeModel& model, const ModelOutcome& outcome) {
+    if (outcome.markedJoint != 0) markJoint(window, model, outcome.markedJoint);
+    if (outcome.markedMember != 0) markMember(window, model, outcome.markedMember);
+}
