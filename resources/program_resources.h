@@ -13,8 +13,6 @@ constexpr const char* RES_ICON_SMALL = "RcIconQXWIN16";  // 16 x 16, the same pi
 
 constexpr int SITE_PICTURE_WIDTH = 640;
 constexpr int SITE_PICTURE_HEIGHT = 480;
-constexpr int TRUCK_WIDTH = 54;
-constexpr int TRUCK_HEIGHT = 15;
 
 // Sounds, addressed by their file names; all mono WAV files.
 constexpr const char* SOUND_ENGINE_START = "truckstr.wav";  // about 1.5 s, played once

@@ -109,7 +109,7 @@ TEST(Pictures, HeadersSizesAndPalette) {
         int width, height;
     };
     for (Expected e : {Expected{RES_SITE_PICTURE, 640, 480}, Expected{RES_TITLE_PICTURE, 640, 480},
-                       Expected{RES_TRUCK, TRUCK_WIDTH, TRUCK_HEIGHT}, Expected{RES_TRUCK_MASK, 54, 15},
+                       Expected{RES_TRUCK, 54, 15}, Expected{RES_TRUCK_MASK, 54, 15},
                        Expected{RES_ICON, 32, 32}, Expected{RES_ICON_SMALL, 16, 16}}) {
         Picture pic = picture(e.name);
         EXPECT_EQ(pic.width, e.width) << e.name;
