@@ -1,0 +1,36 @@
+// One bridge file taken through what the program's Calculate command does: load, the check
+// before the analysis, the geometry update and the analysis. The tables are large, so a run
+// lives on the heap and is reused from file to file.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "analysis/analysis.h"
+#include "analysis/member_sizes.h"
+#include "files/bridge_file.h"
+#include "model/bridge_model.h"
+
+struct BridgeRun {
+    BridgeModel model;
+    MemberSizeTable sizes;
+    AnalysisOptions options;
+    AnalysisResults results;
+    AnalysisWorkspace workspace;
+
+    // After calculate(): the message that stopped Calculate ("No Bridge!" or the check's first
+    // fault), or nullptr when the analysis ran.
+    const char* check;
+    bool analysed;
+
+    static std::unique_ptr<BridgeRun> create(const AnalysisOptions& options);
+
+    // Replaces the bridge with the file's; on failure the reason is in the result.
+    BridgeFileResult load(const char* path);
+
+    // Calculate: stops at an empty bridge or at the check's first fault, otherwise analyses.
+    void calculate();
+
+    // The member with the highest efficiency ratio (1000 for a failed one), 0 when none.
+    int worstMember() const;
+};

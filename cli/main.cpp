@@ -1,0 +1,211 @@
+// trussmill-cli: checks, analyses, exports and renders bridge files without a window.
+// Exit status: 0 done, 1 a file could not be read or written, 2 the command line was wrong.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/bridge_run.h"
+#include "cli/grade.h"
+#include "cli/render.h"
+#include "cli/reports.h"
+#include "files/dxf_export.h"
+#include "files/vrml_export.h"
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFileError = 1;
+constexpr int kUsageError = 2;
+
+// How many files make grading worth a progress line.
+constexpr size_t kProgressThreshold = 20;
+
+const char kUsage[] =
+    "Usage:\n"
+    "  trussmill-cli analyze [OPTIONS] [--json] FILE.BRG\n"
+    "  trussmill-cli grade [OPTIONS] [--csv] FILES_OR_FOLDERS...\n"
+    "  trussmill-cli dxf FILE.BRG OUT.DXF\n"
+    "  trussmill-cli vrml FILE.BRG OUT.WRL\n"
+    "  trussmill-cli render [--review] [OPTIONS] FILE.BRG OUT.png\n"
+    "  trussmill-cli --help\n"
+    "\n"
+    "Commands:\n"
+    "  analyze  Loads the bridge, runs the check the program makes before an analysis and, when it\n"
+    "           passes, the analysis, as Mode / Calculate does. Prints the verdict, the weight, the\n"
+    "           deflection, the overall efficiency and one row per member. With --json, prints one\n"
+    "           JSON object instead:\n"
+    "             name, jointCount, memberCount, roadbedJointCount, totalWeight (kips),\n"
+    "             check (null, or the message that stops Calculate: \"No Bridge!\" or the check's\n"
+    "               first fault; then unstable, failed, maxDeflection and overallEfficiency are null),\n"
+    "             unstable, failed, maxDeflection (inches), overallEfficiency (percent; null when\n"
+    "               unstable),\n"
+    "             joints: [{index, x, y (ft), kind (1 free, 2 left support, 3 roadbed, 4 right\n"
+    "               support), selfWeightLoad, deckLoad, liveLoad (kips)}],\n"
+    "             members: [{index, startJoint, endJoint, size, length (ft), angle (radians),\n"
+    "               weight (lb), force (kips, tension positive), allowableTension,\n"
+    "               allowableCompression (kips), forceRatio (percent; 1000 = failed),\n"
+    "               caseForces (kips, one per truck position on the roadbed joints in joint order;\n"
+    "               empty when the bridge was not analysed or is unstable)}].\n"
+    "           Numbers carry 17 significant digits.\n"
+    "  grade    One row per bridge: file, name, joints, members, weight, result (passed, failed,\n"
+    "           unstable, or the check's message), maximum deflection, overall efficiency, and the\n"
+    "           member with the highest efficiency ratio with its ratio. Folders are searched for\n"
+    "           .BRG files (any case). Files that cannot be read get a row with the reason; the\n"
+    "           others go on. --csv writes comma-separated values with a header line.\n"
+    "  dxf      Writes the DXF drawing the program's Make DXF command writes, to OUT.DXF.\n"
+    "  vrml     Writes the VRML 1.0 scene the program's Make VRML command writes, to OUT.WRL.\n"
+    "  render   Writes the board as the program shows it, as PNG: in Build mode, or with --review\n"
+    "           after Calculate (failed members red, member 1 highlighted, its results row in the\n"
+    "           panel).\n"
+    "\n"
+    "OPTIONS (the Options menu; all off unless given):\n"
+    "  --dead-load    include the truss's own weight\n"
+    "  --deck-weight  include the deck weight\n"
+    "  --live-load    include the additional live load\n"
+    "  --min-force    design every member for a minimum force of 6 kips\n"
+    "\n"
+    "Exit status: 0 done, 1 a file could not be read or written (the reason names the file),\n"
+    "2 a usage error.\n";
+
+int usageError(const char* what) {
+    std::fprintf(stderr, "trussmill-cli: %s\n\n%s", what, kUsage);
+    return kUsageError;
+}
+
+int fileError(const char* path, const char* reason) {
+    std::fprintf(stderr, "trussmill-cli: %s: %s\n", path, reason);
+    return kFileError;
+}
+
+struct CommandLine {
+    AnalysisOptions options{};
+    bool json = false;
+    bool csv = false;
+    bool review = false;
+    std::vector<std::string> operands;
+};
+
+// Takes the flags a command allows (a string of the letters j, c, r, o: --json, --csv,
+// --review, the analysis options) in any position; everything else is an operand.
+bool parse(int argc, char** argv, const char* allowed, CommandLine& line, std::string& error) {
+    auto allows = [&](char c) { return std::strchr(allowed, c) != nullptr; };
+    bool operandsOnly = false;
+    for (int i = 2; i < argc; ++i) {
+        const char* a = argv[i];
+        if (operandsOnly || a[0] != '-' || a[1] == '\0') {
+            line.operands.emplace_back(a);
+        } else if (std::strcmp(a, "--") == 0) {
+            operandsOnly = true;
+        } else if (allows('o') && std::strcmp(a, "--dead-load") == 0) {
+            line.options.includeDeadLoad = 1;
+        } else if (allows('o') && std::strcmp(a, "--deck-weight") == 0) {
+            line.options.includeDeckWeight = 1;
+        } else if (allows('o') && std::strcmp(a, "--live-load") == 0) {
+            line.options.includeExtraLiveLoad = 1;
+        } else if (allows('o') && std::strcmp(a, "--min-force") == 0) {
+            line.options.useMinMemberForce = 1;
+        } else if (allows('j') && std::strcmp(a, "--json") == 0) {
+            line.json = true;
+        } else if (allows('c') && std::strcmp(a, "--csv") == 0) {
+            line.csv = true;
+        } else if (allows('r') && std::strcmp(a, "--review") == 0) {
+            line.review = true;
+        } else {
+            error = std::string("unknown option ") + a + " for " + argv[1];
+            return false;
+        }
+    }
+    return true;
+}
+
+// Loads the file into a new run; prints the reason and returns null when it cannot be read.
+std::unique_ptr<BridgeRun> loadRun(const std::string& path, const AnalysisOptions& options) {
+    auto run = BridgeRun::create(options);
+    const BridgeFileResult loaded = run->load(path.c_str());
+    if (!loaded.ok()) {
+        fileError(path.c_str(), loaded.reason);
+        return nullptr;
+    }
+    return run;
+}
+
+int analyzeCommand(const CommandLine& line) {
+    if (line.operands.size() != 1) return usageError("analyze takes one bridge file");
+    auto run = loadRun(line.operands[0], line.options);
+    if (!run) return kFileError;
+    run->calculate();
+    const std::string report = line.json ? jsonReport(*run) : textReport(*run);
+    std::fputs(report.c_str(), stdout);
+    return kOk;
+}
+
+int gradeCommand(const CommandLine& line) {
+    if (line.operands.empty()) return usageError("grade takes at least one file or folder");
+    const std::vector<std::string> files = collectBridgeFiles(line.operands);
+    const bool progress = files.size() >= kProgressThreshold && ::isatty(STDERR_FILENO) != 0;
+    gradeFiles(files, line.options, line.csv, progress);
+    return kOk;
+}
+
+int exportCommand(const CommandLine& line, bool dxf) {
+    if (line.operands.size() != 2)
+        return usageError(dxf ? "dxf takes a bridge file and an output file"
+                              : "vrml takes a bridge file and an output file");
+    auto run = loadRun(line.operands[0], line.options);
+    if (!run) return kFileError;
+    updateGeometry(run->model, run->sizes);
+    const char* out = line.operands[1].c_str();
+    const ExportResult written = dxf ? exportDxfTo(out, run->model) : exportVrmlTo(out, run->model);
+    return written.ok ? kOk : fileError(out, written.message);
+}
+
+int dxfCommand(const CommandLine& line) {
+    return exportCommand(line, true);
+}
+int vrmlCommand(const CommandLine& line) {
+    return exportCommand(line, false);
+}
+
+int renderCommand(const CommandLine& line) {
+    if (line.operands.size() != 2) return usageError("render takes a bridge file and an output file");
+    auto run = loadRun(line.operands[0], line.options);
+    if (!run) return kFileError;
+    if (line.review) run->calculate();
+    const char* reason = "";
+    if (!renderBoard(*run, line.review, line.operands[1].c_str(), &reason)) {
+        return fileError(line.operands[1].c_str(), reason);
+    }
+    return kOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usageError("no command given");
+    const char* command = argv[1];
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ||
+        std::strcmp(command, "help") == 0) {
+        std::fputs(kUsage, stdout);
+        return kOk;
+    }
+    struct {
+        const char* name;
+        const char* flags;
+        int (*run)(const CommandLine&);
+    } const commands[] = {{"analyze", "oj", analyzeCommand},
+                          {"grade", "oc", gradeCommand},
+                          {"dxf", "", dxfCommand},
+                          {"vrml", "", vrmlCommand},
+                          {"render", "or", renderCommand}};
+    for (const auto& c : commands) {
+        if (std::strcmp(command, c.name) != 0) continue;
+        CommandLine line;
+        std::string error;
+        if (!parse(argc, argv, c.flags, line, error)) return usageError(error.c_str());
+        return c.run(line);
+    }
+    return usageError((std::string("unknown command ") + command).c_str());
+}

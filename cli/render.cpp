@@ -1,0 +1,79 @@
+// Renders the board the way the main window paints it, through the headless shell: the window
+// procedure builds the drawing resources on Create and paints on Paint.
+#include "cli/render.h"
+
+#include "app/app_state.h"
+#include "app/program_pictures.h"
+#include "cli/png_file.h"
+#include "platform/headless/headless_shell.h"
+
+namespace {
+
+class RenderWindow final : public WindowProcedure {
+  public:
+    RenderWindow(Shell& shell, BridgeRun& run, AppState& state) : shell_(shell), run_(run), state_(state) {}
+
+    MessageResult handleMessage(const WindowMessage& message) override {
+        switch (message.kind) {
+            case MessageKind::Create: {
+                Pictures pictures;
+                if (!loadProgramPictures(pictures, &missing_)) return MessageResult::Handled;
+                createDrawingResources(shell_.windowSurface(), std::move(pictures), resources_);
+                ready_ = true;
+                return MessageResult::Handled;
+            }
+            case MessageKind::Paint: {
+                if (!ready_) return MessageResult::Handled;
+                const BoardPaintInputs inputs =
+                    boardPaintInputs(state_, shell_.isMinimized(), run_.results.bridgeUnstable != 0);
+                if (paintBoard(shell_.windowSurface(), resources_, run_.model, inputs, state_.selectedMember,
+                               state_.panels)) {
+                    shell_.checkMenuItem(4001, true);
+                }
+                return MessageResult::Handled;
+            }
+            case MessageKind::Destroy:
+                if (ready_) releaseDrawingResources(resources_);
+                shell_.postQuit(0);
+                return MessageResult::Handled;
+            default:
+                return MessageResult::Default;
+        }
+    }
+
+    bool ready() const { return ready_; }
+    const char* missing() const { return missing_; }
+
+  private:
+    Shell& shell_;
+    BridgeRun& run_;
+    AppState& state_;
+    DrawingResources resources_{};
+    bool ready_ = false;
+    const char* missing_ = "";
+};
+
+}  // namespace
+
+bool renderBoard(BridgeRun& run, bool review, const char* pngPath, const char** reason) {
+    HeadlessShell shell;
+    AppState state;
+    if (review) {
+        state.mode = Mode::Review;
+        state.selectedMember = 1;
+    }
+    RenderWindow window(shell, run, state);
+    if (!shell.createMainWindow({"Trussmill v4.8", {0, 0, 640, 480}}, window) || !window.ready()) {
+        *reason = "a picture of the board is missing from the program";
+        return false;
+    }
+    state.clientWidth = shell.clientWidth();
+    state.clientHeight = shell.clientHeight();
+    shell.showWindow();
+    shell.invalidate();
+    shell.pumpMessages();
+    const bool written = writePngFile(pngPath, shell.windowSurface());
+    shell.destroyWindow();
+    if (!written) *reason = "cannot be written";
+    return written;
+}

@@ -1,0 +1,17 @@
+// What trussmill-cli prints about one analysed bridge: a readable report, a JSON object, and
+// the row of a class grading.
+#pragma once
+
+#include <string>
+
+#include "cli/bridge_run.h"
+
+// Verdict, weight, deflection, overall efficiency and one row per member, laid out like the
+// printed results report.
+std::string textReport(const BridgeRun& run);
+
+// The whole run as one JSON object (see --help for its fields); numbers round-trip as doubles.
+std::string jsonReport(const BridgeRun& run);
+
+// "passed", "failed", "unstable", or the message that stopped Calculate.
+std::string verdictOf(const BridgeRun& run);

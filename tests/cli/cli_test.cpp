@@ -1,0 +1,223 @@
+// trussmill-cli run as a user would: the sample bridges, malformed files refused with a one-line
+// reason and nothing written, usage errors, grading a folder, and the exports and the picture.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "files/bridge_file.h"
+#include "files/dxf_export.h"
+#include "files/file_paths.h"
+#include "files/vrml_export.h"
+#include "tests/support/test_bridges.h"
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string scratch(const char* name) {
+    std::string dir = std::string(TRUSSMILL_BINARY_DIR) + "/test-scratch";
+    ::mkdir(dir.c_str(), 0755);
+    dir += std::string("/cli-") + name;
+    ::mkdir(dir.c_str(), 0755);
+    return dir;
+}
+
+std::string slurp(const std::string& path) {
+    std::string text;
+    readWholeFile(path.c_str(), text, 1 << 24);
+    return text;
+}
+
+bool exists(const std::string& path) {
+    struct stat s;
+    return ::stat(path.c_str(), &s) == 0;
+}
+
+CliRun cli(const std::string& arguments) {
+    static int counter = 0;
+    const std::string base = scratch("runs") + "/" + std::to_string(++counter);
+    const std::string command =
+        std::string("\"") + TRUSSMILL_CLI + "\" " + arguments + " >" + base + ".out 2>" + base + ".err";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(base + ".out"), slurp(base + ".err")};
+}
+
+std::string example(const char* name) {
+    return std::string(TRUSSMILL_SOURCE_DIR) + "/examples/" + name;
+}
+
+void write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+int lines(const std::string& text) {
+    int n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+
+TEST(Cli, AnalysesTheSampleBridges) {
+    for (const char* name : {"PRATT.BRG", "HOWE.BRG", "WARREN.BRG", "DECK.BRG"}) {
+        const CliRun r = cli("analyze " + example(name));
+        EXPECT_EQ(r.status, 0) << name << r.err;
+        EXPECT_NE(r.out.find("Bridge Passed"), std::string::npos) << name;
+        EXPECT_NE(r.out.find("Memb.  Size   Length"), std::string::npos) << name;
+        EXPECT_TRUE(r.err.empty()) << r.err;
+    }
+    // The options reach the analysis: the deck weight is far more than these trusses carry.
+    const CliRun heavy = cli("analyze --deck-weight " + example("PRATT.BRG"));
+    EXPECT_NE(heavy.out.find("Deck Load Included"), std::string::npos);
+    EXPECT_NE(heavy.out.find("Bridge Failed"), std::string::npos);
+}
+
+TEST(Cli, JsonOfTheHandSolvedTruss) {
+    const std::string dir = scratch("json");
+    TestBridge b = workedExampleBridge();
+    ASSERT_TRUE(saveBridgeFile((dir + "/WORKED.BRG").c_str(), b.model));
+    const CliRun r = cli("analyze --json " + dir + "/WORKED.BRG");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(
+        r.out.rfind("{\"name\":\"WORKED\",\"jointCount\":8,\"memberCount\":13,\"roadbedJointCount\":3,", 0),
+        0u)
+        << r.out.substr(0, 200);
+    EXPECT_NE(r.out.find("\"check\":null,\"unstable\":false,\"failed\":true,\"maxDeflection\":1.334"),
+              std::string::npos);
+    // Member 1 carries +120 kips with the truck on joint 2, at 19.16 percent.
+    EXPECT_NE(r.out.find("\"forceRatio\":19.157"), std::string::npos);
+    EXPECT_NE(r.out.find("\"caseForces\":[120.00000"), std::string::npos);
+
+    // A bridge the check stops: the message, null results, no load cases.
+    b.joint(300, 80);  // attached to nothing
+    ASSERT_TRUE(saveBridgeFile((dir + "/LOOSE.BRG").c_str(), b.model));
+    const CliRun loose = cli("analyze --json " + dir + "/LOOSE.BRG");
+    EXPECT_NE(loose.out.find("\"check\":\"Unattached joint.\",\"unstable\":null,\"failed\":null,"
+                             "\"maxDeflection\":null,\"overallEfficiency\":null"),
+              std::string::npos);
+    EXPECT_NE(loose.out.find("\"caseForces\":[]"), std::string::npos);
+
+    // An empty bridge stops at "No Bridge!".
+    TestBridge empty;
+    ASSERT_TRUE(saveBridgeFile((dir + "/EMPTY.BRG").c_str(), empty.model));
+    EXPECT_NE(cli("analyze --json " + dir + "/EMPTY.BRG").out.find("\"check\":\"No Bridge!\""),
+              std::string::npos);
+}
+
+TEST(Cli, MalformedFilesAreRefusedAndNothingIsWritten) {
+    const std::string dir = scratch("malformed");
+    const std::pair<const char*, const char*> files[] = {
+        {"empty.BRG", ""},
+        {"notabridge.BRG", "HELLO WORLD\n"},
+        {"toomany.BRG", "RADIV40 DATA FILE\n0 99 1 29000 1 1\n"},
+        {"short.BRG", "RADIV40 DATA FILE\n1 2 1 29000 1 1\n1 0 0 0 0 0\n"},
+        {"badjoint.BRG",
+         "RADIV40 DATA FILE\n1 2 1 29000 1 1\n1 0 0 0 0 0\n2 9 0 0 0 0\n1 1 7 3 29 5 29000\n"},
+    };
+    for (const auto& [name, text] : files) write(dir + "/" + name, text);
+    for (const auto& [name, text] : files) {
+        const std::string file = dir + "/" + name;
+        const std::string out = dir + "/out-" + name;
+        for (const std::string& command :
+             {"analyze " + file, "analyze --json " + file, "dxf " + file + " " + out,
+              "vrml " + file + " " + out, "render " + file + " " + out}) {
+            const CliRun r = cli(command);
+            EXPECT_EQ(r.status, 1) << command;
+            EXPECT_EQ(lines(r.err), 1) << command << ": " << r.err;
+            EXPECT_NE(r.err.find(file), std::string::npos) << r.err;  // the reason names the file
+            EXPECT_TRUE(r.out.empty()) << command;
+            EXPECT_FALSE(exists(out)) << command;
+        }
+    }
+    const CliRun missing = cli("analyze " + dir + "/nothere.BRG");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("No such file"), std::string::npos) << missing.err;
+
+    // An output that cannot be written is a file error too.
+    const CliRun unwritable = cli("dxf " + example("PRATT.BRG") + " " + dir + "/no/such/folder/x.DXF");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("Error: Cannot write to file"), std::string::npos) << unwritable.err;
+}
+
+TEST(Cli, UsageErrorsAndHelp) {
+    for (const char* command : {"", "frobnicate x", "analyze", "analyze a b", "analyze --csv x.BRG", "grade",
+                                "dxf x.BRG", "render --json x y", "vrml a b c"}) {
+        const CliRun r = cli(command);
+        EXPECT_EQ(r.status, 2) << command;
+        EXPECT_NE(r.err.find("Usage:"), std::string::npos) << command;
+    }
+    const CliRun help = cli("--help");
+    EXPECT_EQ(help.status, 0);
+    for (const char* word :
+         {"analyze", "grade", "dxf", "vrml", "render", "--dead-load", "--min-force", "caseForces"}) {
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    }
+}
+
+TEST(Cli, GradesAFolderAndGoesOnPastBadFiles) {
+    const std::string dir = scratch("grade");
+    const std::string cls = dir + "/class";
+    ::mkdir(cls.c_str(), 0755);
+    ::mkdir((cls + "/ann").c_str(), 0755);
+    write(cls + "/ann/pratt.brg", slurp(example("PRATT.BRG")));
+    write(cls + "/bob.BRG", "garbage");
+    write(cls + "/carl.BRG", slurp(example("WARREN.BRG")));
+    write(cls + "/notes.txt", "not a bridge");
+    const CliRun r = cli("grade --csv " + cls + " " + example("DECK.BRG"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::istringstream rows(r.out);
+    std::string header, ann, bob, carl, deck, extra;
+    std::getline(rows, header);
+    std::getline(rows, ann);
+    std::getline(rows, bob);
+    std::getline(rows, carl);
+    std::getline(rows, deck);
+    EXPECT_FALSE(std::getline(rows, extra)) << extra;  // notes.txt is not a bridge file
+    EXPECT_EQ(
+        header,
+        "file,name,joints,members,weight,result,maxDeflection,overallEfficiency,worstMember,worstRatio");
+    EXPECT_EQ(ann.rfind(cls + "/ann/pratt.brg,pratt,16,29,90.51,passed,", 0), 0u) << ann;
+    EXPECT_NE(bob.find("unreadable: not a bridge file"), std::string::npos) << bob;
+    EXPECT_EQ(carl.rfind(cls + "/carl.BRG,carl,17,31,", 0), 0u) << carl;
+    EXPECT_NE(deck.find(",DECK,"), std::string::npos) << deck;
+
+    const CliRun table = cli("grade " + cls);
+    EXPECT_NE(table.out.find("unreadable"), std::string::npos);
+    EXPECT_NE(table.out.find("passed"), std::string::npos);
+}
+
+TEST(Cli, ExportsAndPictureMatchTheProgram) {
+    const std::string dir = scratch("exports");
+    ASSERT_EQ(cli("dxf " + example("HOWE.BRG") + " " + dir + "/howe.dxf").status, 0);
+    ASSERT_EQ(cli("vrml " + example("HOWE.BRG") + " " + dir + "/howe.wrl").status, 0);
+    TestBridge b;
+    ASSERT_TRUE(loadBridgeFile(example("HOWE.BRG").c_str(), b.model, b.sizes).ok());
+    EXPECT_EQ(slurp(dir + "/howe.dxf"), dxfText(b.model));  // written to the exact path given
+    EXPECT_EQ(slurp(dir + "/howe.wrl"), vrmlText(b.model));
+
+    for (const char* mode : {"", "--review "}) {
+        const std::string png = dir + "/board" + (mode[0] ? "-review" : "") + ".png";
+        const CliRun r = cli(std::string("render ") + mode + example("HOWE.BRG") + " " + png);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string bytes = slurp(png);
+        ASSERT_GT(bytes.size(), 24u);
+        EXPECT_EQ(bytes.substr(1, 3), "PNG");
+        // IHDR: the client area of the main window, 632 x 436.
+        auto be32 = [&](size_t at) {
+            return (unsigned(uint8_t(bytes[at])) << 24) | (unsigned(uint8_t(bytes[at + 1])) << 16) |
+                   (unsigned(uint8_t(bytes[at + 2])) << 8) | unsigned(uint8_t(bytes[at + 3]));
+        };
+        EXPECT_EQ(be32(16), 632u);
+        EXPECT_EQ(be32(20), 436u);
+    }
+}
+
+}  // namespace
