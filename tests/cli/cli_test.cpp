@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "files/dxf_export.h"
 #include "files/file_paths.h"
 #include "files/vrml_export.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/test_bridges.h"
 
 namespace {
@@ -24,13 +26,7 @@ struct CliRun {
     std::string err;
 };
 
-std::string scratch(const char* name) {
-    std::string dir = std::string(TRUSSMILL_BINARY_DIR) + "/test-scratch";
-    ::mkdir(dir.c_str(), 0755);
-    dir += std::string("/cli-") + name;
-    ::mkdir(dir.c_str(), 0755);
-    return dir;
-}
+std::string scratch(const char* name) { return scratchFolder(std::string("cli-") + name); }
 
 std::string slurp(const std::string& path) {
     std::string text;
@@ -44,8 +40,9 @@ bool exists(const std::string& path) {
 }
 
 CliRun cli(const std::string& arguments) {
+    // Tests run side by side in separate processes: the process id keeps their files apart.
     static int counter = 0;
-    const std::string base = scratch("runs") + "/" + std::to_string(++counter);
+    const std::string base = scratch("runs") + "/" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
     const std::string command =
         std::string("\"") + TRUSSMILL_CLI + "\" " + arguments + " >" + base + ".out 2>" + base + ".err";
     const int raw = std::system(command.c_str());

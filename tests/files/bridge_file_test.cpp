@@ -15,6 +15,7 @@
 #include <string>
 
 #include "files/file_paths.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/test_bridges.h"
 
 namespace {
@@ -27,15 +28,6 @@ std::string textOf(const BridgeModel& model) {
 
 bool sameBytes(const BridgeModel& a, const BridgeModel& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-// A folder of its own under the build tree for each test that touches the disk.
-std::string scratchFolder(const char* name) {
-    std::string dir = std::string(TRUSSMILL_BINARY_DIR) + "/test-scratch";
-    ::mkdir(dir.c_str(), 0755);
-    dir += std::string("/") + name;
-    ::mkdir(dir.c_str(), 0755);
-    return dir;
 }
 
 TEST(BridgeFile, WritesTheFiveLineExampleExactly) {

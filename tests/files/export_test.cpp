@@ -11,6 +11,7 @@
 #include "files/panel_points.h"
 #include "files/vrml_export.h"
 #include "tests/files/export_bridges.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -25,14 +26,6 @@ int occurrences(const std::string& text, const std::string& piece) {
     int n = 0;
     for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
     return n;
-}
-
-std::string scratchFolder(const char* name) {
-    std::string dir = std::string(TRUSSMILL_BINARY_DIR) + "/test-scratch";
-    ::mkdir(dir.c_str(), 0755);
-    dir += std::string("/") + name;
-    ::mkdir(dir.c_str(), 0755);
-    return dir;
 }
 
 bool exists(const std::string& path) {
