@@ -4,26 +4,15 @@
 #include "cli/reports.h"
 
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 
 #include "analysis/member_evaluation.h"
+#include "files/text_output.h"
 #include "model/format_significant.h"
 
 namespace {
 
 constexpr double kDegreesPerRadian = 57.2957795;
-
-void appendf(std::string& out, const char* format, ...) {
-    char buffer[512];
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    if (n > 0)
-        out.append(buffer,
-                   static_cast<size_t>(n) < sizeof buffer ? static_cast<size_t>(n) : sizeof buffer - 1);
-}
 
 std::string g(double value, int digits) {
     return formatSignificant(value, digits).c_str();
@@ -43,11 +32,11 @@ std::string twoDigits(int value) {
 }
 
 void appendOptions(std::string& out, const AnalysisOptions& o) {
-    appendf(out, "%s, %s, %s, %s\n",
-            o.includeDeadLoad ? "Truss Dead Load Included" : "Truss Dead Load Excluded",
-            o.includeDeckWeight ? "Deck Load Included" : "Deck Load Excluded",
-            o.includeExtraLiveLoad ? "Extra Live Load Included" : "Extra Live Load Excluded",
-            o.useMinMemberForce ? "Min. Member Force = 6 kips" : "Min. Member Force = 0 kips");
+    appendFormat(out, "%s, %s, %s, %s\n",
+                 o.includeDeadLoad ? "Truss Dead Load Included" : "Truss Dead Load Excluded",
+                 o.includeDeckWeight ? "Deck Load Included" : "Deck Load Excluded",
+                 o.includeExtraLiveLoad ? "Extra Live Load Included" : "Extra Live Load Excluded",
+                 o.useMinMemberForce ? "Min. Member Force = 6 kips" : "Min. Member Force = 0 kips");
 }
 
 void appendMemberRows(std::string& out, const BridgeModel& model) {
@@ -76,7 +65,7 @@ void jsonNumber(std::string& out, double value) {
         out += "null";
         return;
     }
-    appendf(out, "%.17g", value);
+    appendFormat(out, "%.17g", value);
 }
 
 void jsonString(std::string& out, const char* text) {
@@ -100,7 +89,7 @@ void jsonString(std::string& out, const char* text) {
                 break;
             default:
                 if (*p < 0x20 || *p >= 0x7F) {
-                    appendf(out, "\\u%04x", *p);  // names are bytes; Latin-1 keeps JSON valid
+                    appendFormat(out, "\\u%04x", *p);  // names are bytes; Latin-1 keeps JSON valid
                 } else {
                     out += static_cast<char>(*p);
                 }
@@ -127,24 +116,24 @@ std::string verdictOf(const BridgeRun& run) {
 std::string textReport(const BridgeRun& run) {
     const BridgeModel& model = run.model;
     std::string out;
-    appendf(out, "Bridge Name: %s\n", model.bridgeName);
-    appendf(out, "Number of joints = %d (%d on the roadbed), Number of members = %d\n", model.jointCount,
-            model.roadbedJointCount, model.memberCount);
+    appendFormat(out, "Bridge Name: %s\n", model.bridgeName);
+    appendFormat(out, "Number of joints = %d (%d on the roadbed), Number of members = %d\n", model.jointCount,
+                 model.roadbedJointCount, model.memberCount);
     appendOptions(out, run.options);
-    appendf(out, "Bridge Weight = %s kips\n", g(model.totalWeight, 5).c_str());
+    appendFormat(out, "Bridge Weight = %s kips\n", g(model.totalWeight, 5).c_str());
     if (run.check != nullptr) {
-        appendf(out, "Not analysed: %s\n", run.check);
+        appendFormat(out, "Not analysed: %s\n", run.check);
         return out;
     }
     const bool unstable = run.results.bridgeUnstable != 0;
     out += run.results.bridgeFailed ? "Bridge Failed\n" : "Bridge Passed\n";
-    appendf(out, "Max. Deflection = %s inches\n", g(run.results.maxDeflection, 4).c_str());
+    appendFormat(out, "Max. Deflection = %s inches\n", g(run.results.maxDeflection, 4).c_str());
     if (unstable) {
         out += "Overall Eff. Ratio: N.A.\n\n";
         out += "THIS BRIDGE HAS UNSTABLE GEOMETRY\nNO NUMERICAL RESULTS AVAILABLE\n";
         return out;
     }
-    appendf(out, "Overall Eff. Ratio: %s\n\n", g(overallEfficiency(model), 5).c_str());
+    appendFormat(out, "Overall Eff. Ratio: %s\n\n", g(overallEfficiency(model), 5).c_str());
     appendMemberRows(out, model);
     return out;
 }
@@ -158,11 +147,11 @@ std::string jsonReport(const BridgeRun& run) {
     field(out, "name", first);
     jsonString(out, model.bridgeName);
     field(out, "jointCount", first);
-    appendf(out, "%d", model.jointCount);
+    appendFormat(out, "%d", model.jointCount);
     field(out, "memberCount", first);
-    appendf(out, "%d", model.memberCount);
+    appendFormat(out, "%d", model.memberCount);
     field(out, "roadbedJointCount", first);
-    appendf(out, "%d", model.roadbedJointCount);
+    appendFormat(out, "%d", model.roadbedJointCount);
     field(out, "totalWeight", first);
     jsonNumber(out, model.totalWeight);
     field(out, "check", first);
@@ -195,13 +184,13 @@ std::string jsonReport(const BridgeRun& run) {
         bool f = true;
         out += j > 1 ? ",{" : "{";
         field(out, "index", f);
-        appendf(out, "%d", j);
+        appendFormat(out, "%d", j);
         field(out, "x", f);
         jsonNumber(out, joint.x);
         field(out, "y", f);
         jsonNumber(out, joint.y);
         field(out, "kind", f);
-        appendf(out, "%d", joint.kind);
+        appendFormat(out, "%d", joint.kind);
         field(out, "selfWeightLoad", f);
         jsonNumber(out, joint.selfWeightLoad);
         field(out, "deckLoad", f);
@@ -220,13 +209,13 @@ std::string jsonReport(const BridgeRun& run) {
         bool f = true;
         out += i > 1 ? ",{" : "{";
         field(out, "index", f);
-        appendf(out, "%d", i);
+        appendFormat(out, "%d", i);
         field(out, "startJoint", f);
-        appendf(out, "%d", m.startJoint);
+        appendFormat(out, "%d", m.startJoint);
         field(out, "endJoint", f);
-        appendf(out, "%d", m.endJoint);
+        appendFormat(out, "%d", m.endJoint);
         field(out, "size", f);
-        appendf(out, "%d", m.size);
+        appendFormat(out, "%d", m.size);
         const struct {
             const char* name;
             double value;

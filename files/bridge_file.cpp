@@ -13,21 +13,12 @@
 
 #include "analysis/member_sizes.h"
 #include "files/file_paths.h"
+#include "files/text_output.h"
 
 namespace {
 
 constexpr char kMagic[] = "RADIV40";
 constexpr size_t kMaxFileBytes = 16u << 20;  // far above any bridge the tables can hold
-
-void appendf(std::string& out, const char* format, ...) {
-    char line[256];
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    if (n > 0)
-        out.append(line, static_cast<size_t>(n) < sizeof line ? static_cast<size_t>(n) : sizeof line - 1);
-}
 
 BridgeFileResult result(BridgeFileStatus status, const char* format = "", ...) {
     BridgeFileResult r{status, {}};
@@ -128,17 +119,17 @@ bool fitsInt16(double v) {
 }  // namespace
 
 void writeBridgeFile(const BridgeModel& model, std::string& out) {
-    appendf(out, "RADIV40 DATA FILE\n");
-    appendf(out, "%d %d %d %f 1 1\n", model.memberCount, model.jointCount, 1, model.elasticModulus);
+    appendFormat(out, "RADIV40 DATA FILE\n");
+    appendFormat(out, "%d %d %d %f 1 1\n", model.memberCount, model.jointCount, 1, model.elasticModulus);
     for (int j = 1; j <= model.jointCount; ++j) {
         const Joint& joint = model.joints[j];
-        appendf(out, "%d %f %f%s%s%s\n", j, static_cast<double>(joint.x), static_cast<double>(joint.y),
-                joint.fileFlag1 != 0 ? " 1" : " 0", joint.fileFlag2 != 0 ? " 1" : " 0",
-                joint.fileFlag3 != 0 ? " 1" : " 0");
+        appendFormat(out, "%d %f %f%s%s%s\n", j, static_cast<double>(joint.x), static_cast<double>(joint.y),
+                     joint.fileFlag1 != 0 ? " 1" : " 0", joint.fileFlag2 != 0 ? " 1" : " 0",
+                     joint.fileFlag3 != 0 ? " 1" : " 0");
     }
     for (int i = 1; i <= model.memberCount; ++i) {
         const Member& m = model.members[i];
-        appendf(out, "%d %d %d 3 %f %d 29000\n", i, m.startJoint, m.endJoint, m.area, m.size);
+        appendFormat(out, "%d %d %d 3 %f %d 29000\n", i, m.startJoint, m.endJoint, m.area, m.size);
     }
 }
 

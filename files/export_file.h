@@ -1,8 +1,10 @@
-// What the DXF and VRML exports share: formatted appends to the text of a file, and writing that
-// text to disk so that a failed export never leaves a half-written file under the chosen name.
+// What the DXF and VRML exports share: writing the text of a file to disk so that a failed export never
+// leaves a half-written file under the chosen name.
 #pragma once
 
 #include <string>
+
+#include "files/text_output.h"
 
 // The one notice an export shows when its file cannot be written (empty caption, information icon).
 inline constexpr char CANNOT_WRITE_MESSAGE[] = "Error: Cannot write to file";
@@ -12,15 +14,6 @@ struct ExportResult {
     std::string path;     // the file written, or the one that could not be written
     const char* message;  // "" when ok, otherwise CANNOT_WRITE_MESSAGE for the caller to show
 };
-
-// printf onto the end of out; a piece of any length is appended whole.
-void appendFormat(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-// Appends text and a line break (LF).
-inline void appendLine(std::string& out, const char* text) {
-    out += text;
-    out += '\n';
-}
 
 // Writes text to chosenPath with its short extension replaced by extension (".DXF", ".WRL"),
 // the rule of the save commands: "x.BRG" and "x" both give "x.DXF".
