@@ -45,9 +45,8 @@ struct BoardPixel {
     int16_t row = 0;
 };
 
-// The instance handle, the window handle and the saved display mode of the original design live
-// inside the shell on this platform: the shell owns the one main window and restores the display
-// mode itself (Shell::restoreDisplayMode).
+// The main window and the display mode saved before a switch belong to the shell, which owns the
+// one main window and restores the display mode itself (Shell::restoreDisplayMode).
 struct AppState {
     int16_t mode = Mode::Build;
     int16_t coordinateSnap = 5;       // ft (= pixels): 1, 2, 4, 5 or 10; also the grid spacing

@@ -26,7 +26,7 @@ struct EmbeddedResource {
 };
 
 // The resource called name, or nullptr when there is none. Names are compared without regard to
-// the case of ASCII letters, as resource and file names are on the system they come from.
+// the case of ASCII letters, so "TRUCK.WAV" finds "truck.wav".
 const EmbeddedResource* findResource(const char* name);
 
 // Every embedded resource, pictures first, then sounds, then help pages.
