@@ -153,7 +153,7 @@ class Shell {
     // Creates the main window, hidden, and delivers Create to procedure before returning; later
     // messages go to the same procedure, which must outlive the window. Returns false when the
     // window could not be made or was destroyed during Create.
-    virtual bool createMainWindow(const WindowSpec& spec, WindowProcedure& procedure) = 0;
+    virtual bool createMainWindow(const WindowSpec& window, WindowProcedure& procedure) = 0;
 
     // Makes the main window visible.
     virtual void showWindow() = 0;

@@ -52,12 +52,12 @@ void HeadlessShell::restoreDisplayMode() {
 
 // ---- The window and its messages
 
-bool HeadlessShell::createMainWindow(const WindowSpec& spec, WindowProcedure& procedure) {
+bool HeadlessShell::createMainWindow(const WindowSpec& window, WindowProcedure& procedure) {
     assert(!created_ && "the program has one main window; createMainWindow was called twice");
     created_ = true;
     alive_ = true;
     procedure_ = &procedure;
-    outer_ = spec.outer;
+    outer_ = window.outer;
     window_ = Surface(std::max(0, outer_.width() - options_.frameWidth),
                       std::max(0, outer_.height() - options_.frameHeight), WHITE);
     window_.takeDirtyRect();

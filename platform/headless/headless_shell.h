@@ -97,7 +97,7 @@ class HeadlessShell final : public Shell {
     bool previousInstanceRunning() override;
     bool changeDisplayMode(int width, int height) override;
     void restoreDisplayMode() override;
-    bool createMainWindow(const WindowSpec& spec, WindowProcedure& procedure) override;
+    bool createMainWindow(const WindowSpec& window, WindowProcedure& procedure) override;
     void showWindow() override;
     // Pumps; returns the exit code, or NO_QUIT when the queue ran dry first.
     int runMessageLoop() override;
