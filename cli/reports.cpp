@@ -98,12 +98,39 @@ void jsonString(std::string& out, const char* text) {
     out += '"';
 }
 
-void field(std::string& out, const char* name, bool& first) {
-    if (!first) out += ',';
-    first = false;
-    jsonString(out, name);
-    out += ':';
-}
+// Writes the members of one JSON object in order, with the commas between them.
+class JsonObject {
+  public:
+    explicit JsonObject(std::string& out) : out_(out) { out_ += '{'; }
+    void close() { out_ += '}'; }
+
+    // Starts the member called name; the caller writes its value.
+    std::string& key(const char* name) {
+        if (!first_) out_ += ',';
+        first_ = false;
+        jsonString(out_, name);
+        out_ += ':';
+        return out_;
+    }
+    void integer(const char* name, long value) { appendFormat(key(name), "%ld", value); }
+    void number(const char* name, double value) { jsonNumber(key(name), value); }
+    void text(const char* name, const char* value) { jsonString(key(name), value); }
+    // null when the value does not exist.
+    void number(const char* name, bool exists, double value) {
+        if (exists) {
+            number(name, value);
+        } else {
+            key(name) += "null";
+        }
+    }
+    void boolean(const char* name, bool exists, bool value) {
+        key(name) += !exists ? "null" : value ? "true" : "false";
+    }
+
+  private:
+    std::string& out_;
+    bool first_ = true;
+};
 
 }  // namespace
 
@@ -142,104 +169,67 @@ std::string jsonReport(const BridgeRun& run) {
     const BridgeModel& model = run.model;
     const bool analysed = run.check == nullptr;
     const bool unstable = analysed && run.results.bridgeUnstable != 0;
-    std::string out = "{";
-    bool first = true;
-    field(out, "name", first);
-    jsonString(out, model.bridgeName);
-    field(out, "jointCount", first);
-    appendFormat(out, "%d", model.jointCount);
-    field(out, "memberCount", first);
-    appendFormat(out, "%d", model.memberCount);
-    field(out, "roadbedJointCount", first);
-    appendFormat(out, "%d", model.roadbedJointCount);
-    field(out, "totalWeight", first);
-    jsonNumber(out, model.totalWeight);
-    field(out, "check", first);
+    std::string out;
+    JsonObject bridge(out);
+    bridge.text("name", model.bridgeName);
+    bridge.integer("jointCount", model.jointCount);
+    bridge.integer("memberCount", model.memberCount);
+    bridge.integer("roadbedJointCount", model.roadbedJointCount);
+    bridge.number("totalWeight", model.totalWeight);
     if (analysed) {
-        out += "null";
+        bridge.key("check") += "null";
     } else {
-        jsonString(out, run.check);
+        bridge.text("check", run.check);
     }
-    field(out, "unstable", first);
-    out += !analysed ? "null" : unstable ? "true" : "false";
-    field(out, "failed", first);
-    out += !analysed ? "null" : run.results.bridgeFailed ? "true" : "false";
-    field(out, "maxDeflection", first);
-    if (analysed) {
-        jsonNumber(out, run.results.maxDeflection);
-    } else {
-        out += "null";
-    }
-    field(out, "overallEfficiency", first);
-    if (analysed && !unstable) {
-        jsonNumber(out, overallEfficiency(model));
-    } else {
-        out += "null";
-    }
+    bridge.boolean("unstable", analysed, unstable);
+    bridge.boolean("failed", analysed, run.results.bridgeFailed != 0);
+    bridge.number("maxDeflection", analysed, run.results.maxDeflection);
+    bridge.number("overallEfficiency", analysed && !unstable,
+                  analysed && !unstable ? overallEfficiency(model) : 0.0);
 
-    field(out, "joints", first);
-    out += '[';
+    bridge.key("joints") += '[';
     for (int j = 1; j <= model.jointCount; ++j) {
         const Joint& joint = model.joints[j];
-        bool f = true;
-        out += j > 1 ? ",{" : "{";
-        field(out, "index", f);
-        appendFormat(out, "%d", j);
-        field(out, "x", f);
-        jsonNumber(out, joint.x);
-        field(out, "y", f);
-        jsonNumber(out, joint.y);
-        field(out, "kind", f);
-        appendFormat(out, "%d", joint.kind);
-        field(out, "selfWeightLoad", f);
-        jsonNumber(out, joint.selfWeightLoad);
-        field(out, "deckLoad", f);
-        jsonNumber(out, joint.deckLoad);
-        field(out, "liveLoad", f);
-        jsonNumber(out, joint.liveLoad);
-        out += '}';
+        if (j > 1) out += ',';
+        JsonObject o(out);
+        o.integer("index", j);
+        o.number("x", joint.x);
+        o.number("y", joint.y);
+        o.integer("kind", joint.kind);
+        o.number("selfWeightLoad", joint.selfWeightLoad);
+        o.number("deckLoad", joint.deckLoad);
+        o.number("liveLoad", joint.liveLoad);
+        o.close();
     }
     out += ']';
 
-    field(out, "members", first);
-    out += '[';
+    bridge.key("members") += '[';
     const bool haveCases = analysed && !unstable;
     for (int i = 1; i <= model.memberCount; ++i) {
         const Member& m = model.members[i];
-        bool f = true;
-        out += i > 1 ? ",{" : "{";
-        field(out, "index", f);
-        appendFormat(out, "%d", i);
-        field(out, "startJoint", f);
-        appendFormat(out, "%d", m.startJoint);
-        field(out, "endJoint", f);
-        appendFormat(out, "%d", m.endJoint);
-        field(out, "size", f);
-        appendFormat(out, "%d", m.size);
-        const struct {
-            const char* name;
-            double value;
-        } numbers[] = {{"length", m.length},
-                       {"angle", m.angle},
-                       {"weight", m.weight},
-                       {"force", m.force},
-                       {"allowableTension", m.allowableTension},
-                       {"allowableCompression", m.allowableCompression},
-                       {"forceRatio", m.forceRatio}};
-        for (const auto& n : numbers) {
-            field(out, n.name, f);
-            jsonNumber(out, n.value);
+        if (i > 1) out += ',';
+        JsonObject o(out);
+        o.integer("index", i);
+        o.integer("startJoint", m.startJoint);
+        o.integer("endJoint", m.endJoint);
+        o.integer("size", m.size);
+        o.number("length", m.length);
+        o.number("angle", m.angle);
+        o.number("weight", m.weight);
+        o.number("force", m.force);
+        o.number("allowableTension", m.allowableTension);
+        o.number("allowableCompression", m.allowableCompression);
+        o.number("forceRatio", m.forceRatio);
+        o.key("caseForces") += '[';
+        for (int k = 1; haveCases && k <= model.roadbedJointCount; ++k) {
+            if (k > 1) out += ',';
+            jsonNumber(out, run.results.caseForces[i][k]);
         }
-        field(out, "caseForces", f);
-        out += '[';
-        if (haveCases) {
-            for (int k = 1; k <= model.roadbedJointCount; ++k) {
-                if (k > 1) out += ',';
-                jsonNumber(out, run.results.caseForces[i][k]);
-            }
-        }
-        out += "]}";
+        out += ']';
+        o.close();
     }
-    out += "]}\n";
+    out += ']';
+    bridge.close();
+    out += '\n';
     return out;
 }
