@@ -95,13 +95,7 @@ void analyzeBridge(BridgeModel& model, const AnalysisOptions& options, AnalysisR
     results.bridgeFailed = 0;
     results.instability = InstabilityCause::None;
     results.unbracedJoint = 0;
-    for (int i = 1; i <= model.memberCount; ++i) {
-        Member& m = model.members[i];
-        m.force = 0.0;
-        m.allowableCompression = 0.0;
-        m.allowableTension = 0.0;
-        m.forceRatio = 0.0;
-    }
+    clearResults(model, model.memberCount);
     computeAllowables(model);
     const int caseCount = countRoadbedJoints(model);
     model.roadbedJointCount = static_cast<int16_t>(caseCount);

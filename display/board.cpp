@@ -42,7 +42,9 @@ bool paintBoard(Surface& window, DrawingResources& resources, const BridgeModel&
     if (inputs.gridOn) drawGrid(window, resources.overlay, inputs.coordinateSnap);
     drawBridge(window, model);
     drawPanelHeadings(window, model, inputs.panel, selectedMember, panels);
-    if (inputs.panel.reviewMode) highlightMember(window, model, selectedMember);
+    // Slots past memberCount hold deleted members: an empty bridge highlights nothing.
+    if (inputs.panel.reviewMode && selectedMember <= model.memberCount)
+        highlightMember(window, model, selectedMember);
     saveOverlay(window, resources.overlay);
     return inputs.gridOn;
 }

@@ -90,8 +90,8 @@ void updateGeometry(BridgeModel& model, const MemberSizeTable& memberSizes) {
     }
 }
 
-void clearResults(BridgeModel& model) {
-    for (int i = 1; i <= LAST_MEMBER_SLOT; ++i) {
+void clearResults(BridgeModel& model, int lastMember) {
+    for (int i = 1; i <= lastMember; ++i) {
         Member& m = model.members[i];
         m.force = 0.0;
         m.allowableCompression = 0.0;

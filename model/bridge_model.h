@@ -114,8 +114,9 @@ void updateGeometry(BridgeModel& model, const MemberSizeTable& memberSizes);
 // File/New: both counts 0, name "UNTITLED", weight 0, results cleared.
 void clearBridge(BridgeModel& model);
 
-// Zeroes force, allowable forces and force ratio of member slots 1..152.
-void clearResults(BridgeModel& model);
+// Zeroes force, allowable forces and force ratio of member slots 1..lastMember (all of them
+// unless told otherwise).
+void clearResults(BridgeModel& model, int lastMember = LAST_MEMBER_SLOT);
 
 void setBridgeName(BridgeModel& model, const char* name);
 
