@@ -11,7 +11,7 @@ std::unique_ptr<PrintSurface> makeRecordingPrintSurface(PrintJobRecord& job, boo
 
 namespace {
 
-[[maybe_unused]] bool offers(MessageButtons buttons, DialogButton button) {
+bool offers(MessageButtons buttons, DialogButton button) {
     switch (buttons) {
         case MessageButtons::Ok:
             return button == DialogButton::Ok;
@@ -287,8 +287,12 @@ DialogButton HeadlessShell::messageBox(const MessageBoxRequest& request) {
     if (!messageBoxAnswers_.empty()) {
         answer = messageBoxAnswers_.front();
         messageBoxAnswers_.pop_front();
-        assert(offers(request.buttons, answer) && "the scripted answer is not one of the box's buttons");
+        if (!offers(request.buttons, answer)) {
+            assert(options_.lenientAnswers && "the scripted answer is not one of the box's buttons");
+            answer = request.defaultButton;
+        }
     }
+    noteEvent(ShellEventKind::MessageBox, messageBoxes_.size());
     messageBoxes_.push_back({request, answer});
     return answer;
 }
@@ -303,6 +307,7 @@ std::optional<FileChoice> HeadlessShell::fileDialog(bool save, const FileDialogR
             answer = FileChoice{*path, titleOf(*path)};
         }
     }
+    noteEvent(ShellEventKind::FileDialog, fileDialogs_.size());
     fileDialogs_.push_back({save, request, answer});
     return answer;
 }
@@ -323,6 +328,8 @@ std::unique_ptr<PrintSurface> HeadlessShell::printDialog() {
         print = printDialogAnswers_.front();
         printDialogAnswers_.pop_front();
     }
+    noteEvent(ShellEventKind::PrintDialog, printDialogRecords_.size());
+    printDialogRecords_.push_back({print, printJobs_.size()});
     if (!print) return nullptr;
     printJobs_.emplace_back();
     return makeRecordingPrintSurface(printJobs_.back(), options_.printerFontsAvailable);
@@ -347,6 +354,7 @@ void HeadlessShell::playSound(std::string_view fileName, SoundMode mode) {
     const SoundAction action = mode == SoundMode::Synchronous    ? SoundAction::PlaySynchronous
                                : mode == SoundMode::Asynchronous ? SoundAction::PlayAsynchronous
                                                                  : SoundAction::PlayLooping;
+    noteEvent(ShellEventKind::Sound, sounds_.size());
     sounds_.push_back({action, std::string(fileName), tick_});
     if (mode == SoundMode::Synchronous) {
         const auto length = soundLengths_.find(fileName);
@@ -355,6 +363,7 @@ void HeadlessShell::playSound(std::string_view fileName, SoundMode mode) {
 }
 
 void HeadlessShell::stopSound() {
+    noteEvent(ShellEventKind::Sound, sounds_.size());
     sounds_.push_back({SoundAction::Stop, std::string(), tick_});
 }
 
@@ -386,10 +395,12 @@ LocalTime HeadlessShell::localTime() {
 // ---- Clipboard and help
 
 void HeadlessShell::copyImageToClipboard(const Surface& image) {
+    noteEvent(ShellEventKind::Clipboard, clipboardImages_.size());
     clipboardImages_.push_back(image);
 }
 
 void HeadlessShell::showHelp(std::string_view helpFile) {
+    noteEvent(ShellEventKind::Help, helpRequests_.size());
     helpRequests_.emplace_back(helpFile);
 }
 

@@ -23,8 +23,22 @@ struct HeadlessOptions {
     bool previousInstanceRunning = false;
     bool displayModesWork = false;  // when false, every display-mode change is refused
     bool printerFontsAvailable = true;
+    // A scripted message-box answer that the box does not offer is a mistake in a test, caught by
+    // an assertion; with lenientAnswers the box takes its default button instead (for scripts
+    // written by people, such as replays).
+    bool lenientAnswers = false;
     uint32_t startTick = 100000;
     LocalTime localTime{2024, 3, 15, 9, 5, 0};
+};
+
+// What the user would notice, in the order it happened, pointing into the record lists below.
+enum class ShellEventKind : uint8_t { MessageBox, FileDialog, PrintDialog, Sound, Clipboard, Help };
+
+struct ShellEvent {
+    ShellEventKind kind;
+    size_t index;   // into messageBoxes(), fileDialogs(), printDialogAnswers(), sounds(),
+                    // clipboardImages() or helpRequests()
+    uint32_t tick;  // virtual clock when it happened (for a box or dialog: when it was answered)
 };
 
 struct MessageBoxRecord {
@@ -162,6 +176,7 @@ class HeadlessShell final : public Shell {
     void setPresentObserver(std::function<void(const Surface&, Rect)> observer);
 
     // ---- What happened
+    bool windowCreated() const { return created_; }
     bool windowAlive() const { return alive_; }
     bool windowVisible() const { return visible_; }
     bool windowInvalid() const { return invalid_; }
@@ -170,6 +185,13 @@ class HeadlessShell final : public Shell {
     const std::vector<MessageBoxRecord>& messageBoxes() const { return messageBoxes_; }
     const std::vector<FileDialogRecord>& fileDialogs() const { return fileDialogs_; }
     int printDialogsShown() const { return printDialogsShown_; }
+    // One entry per print dialog shown: whether it printed, and the job it printed to.
+    struct PrintDialogRecord {
+        bool printed;
+        size_t job;  // index into printJobs() when printed
+    };
+    const std::vector<PrintDialogRecord>& printDialogAnswers() const { return printDialogRecords_; }
+    const std::vector<ShellEvent>& events() const { return events_; }
     const std::deque<PrintJobRecord>& printJobs() const { return printJobs_; }
     const std::vector<SoundRecord>& sounds() const { return sounds_; }
     const std::vector<CursorShape>& cursorChanges() const { return cursorChanges_; }
@@ -192,6 +214,7 @@ class HeadlessShell final : public Shell {
     void deliver(const WindowMessage& message);
     void presentDirty();
     void applyOuterRect(Rect outer, SizeKind kind);
+    void noteEvent(ShellEventKind kind, size_t index) { events_.push_back({kind, index, tick_}); }
     std::optional<FileChoice> fileDialog(bool save, const FileDialogRequest& request);
 
     HeadlessOptions options_;
@@ -227,4 +250,6 @@ class HeadlessShell final : public Shell {
     std::vector<Surface> clipboardImages_;
     std::vector<std::string> helpRequests_;
     std::vector<DisplayModeRecord> displayModes_;
+    std::vector<PrintDialogRecord> printDialogRecords_;
+    std::vector<ShellEvent> events_;
 };
