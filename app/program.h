@@ -2,10 +2,45 @@
 // The desktop program and the command-line tool's replay both start here.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <string_view>
 
+#include "app/main_window.h"
+#include "app/program_tables.h"
 #include "platform/shell.h"
 
-// Runs the program from start-up to exit on shell and returns its exit code. commandLine is the
-// whole text after the program's name (a display switch, or the path of a bridge file to open).
+// The title of the main window.
+inline constexpr char PROGRAM_TITLE[] = "Trussmill v4.8";
+
+// One run of the program on a shell, in three steps: start() up to the message loop, the loop
+// (the shell's, or a caller delivering messages one by one), and finish().
+class Application {
+  public:
+    explicit Application(Shell& shell);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // The display switch of the command line, the single-instance check, the main window and its
+    // sizing, the intro, then the bridge file the command line names, if any. commandLine is the
+    // whole text after the program's name. Returns the exit code when the program ends here.
+    std::optional<int> start(std::string_view commandLine);
+
+    // Opens a bridge file as File/Open does once a file is chosen; a refused file is reported.
+    void openFile(const char* path) { window_.openFile(path); }
+
+    // After the message loop: puts the display mode back if start() changed it. Returns the exit
+    // code, which is the quit code.
+    int finish(int quitCode);
+
+    const Program& program() const { return *program_; }
+
+  private:
+    Shell& shell_;
+    std::unique_ptr<Program> program_;
+    MainWindow window_;
+};
+
+// Runs the program from start-up to exit on shell and returns its exit code.
 int runProgram(Shell& shell, std::string_view commandLine);

@@ -1,0 +1,98 @@
+// The main window procedure: creation and destruction of the drawing resources, sizing, painting,
+// the close box, every menu command and the mouse. It owns no state of its own beyond the flags of
+// a close in progress; everything it changes lives in the Program tables it is given.
+#pragma once
+
+#include <cstdint>
+
+#include "app/program_tables.h"
+#include "files/export_file.h"
+#include "platform/shell.h"
+
+class MainWindow final : public WindowProcedure {
+  public:
+    MainWindow(Shell& shell, Program& program);
+
+    MessageResult handleMessage(const WindowMessage& message) override;
+
+    // Whether the creation handler already told the user that the window could not be set up.
+    bool creationReported() const { return creationReported_; }
+
+    // Opens the file as File/Open would once a file is chosen; a refused file is reported and
+    // leaves the bridge as it was. Used for a file named on the command line.
+    void openFile(const char* path);
+
+  private:
+    // -- Window messages (main_window.cpp)
+    void onCreate();
+    void onDestroy();
+    void onSize(const WindowMessage& message);
+    void onPaint();
+    MessageResult onClose();
+
+    // -- Menu commands (commands.cpp)
+    void onCommand(int command);
+    void newBridge();
+    void exitProgram();
+    void calculate();
+    void animate();
+    void copyToClipboard();
+    void toggleGrid();
+    void toggleOption(uint8_t& option, int command);
+    void setCoordinateSnap(int command);
+    void setJointSnap(int command);
+    void setDefaultSize(int command);
+    // The part both Calculate and Animate start with: the empty-bridge notice, the save question
+    // and the check. Returns false when the command stops there.
+    bool readyToAnalyse(const char* emptyBridgeNotice);
+
+    // -- Files and exports (file_commands.cpp)
+    void openBridge();
+    void saveBridge();
+    void saveBridgeAs();
+    // Make DXF and Make VRML: the save dialog with the export's filter, then the exporter.
+    void exportBridge(int filterId, ExportResult (*exporter)(const char*, const BridgeModel&));
+    // Writes the bridge to path; tells the user when it cannot. Returns whether it was written.
+    bool writeBridgeTo(const char* path);
+    void reportRefusedFile(const char* path, const char* reason);
+
+    // -- Mouse (mouse.cpp)
+    void onPointerMove(Point pointer, bool leftButtonDown);
+    void onLeftButtonDown(Point pointer);
+    void onLeftButtonUp(Point pointer);
+    void pressInBuildMode(Point pointer);
+    void releaseInBuildMode(Point pointer);
+    void pressWithTool(Point pointer);
+    void pressToMoveJoint(Point pointer);
+    void dragJoint(Point pointer);
+    void dropDraggedJoint(Point pointer);
+    // Show Stats, Joints Show and Review: the clicked item, or the next one after the selection.
+    void stepMemberSelection(Point pointer, bool showResults);
+    void stepJointSelection(Point pointer);
+    // A member still open when something else needs the tables whole is taken back.
+    void abandonOpenMember();
+
+    // -- Shared helpers (main_window.cpp)
+    void repaint() { shell_.invalidate(); }
+    void selectTool(int16_t tool);
+    void clearToolChecks();
+    void clearCheckGroup(int first, int last, int step = 1);
+    // A question about unsaved changes: owned by the window, warning icon, caption " ".
+    DialogButton ask(const char* text, MessageButtons buttons, DialogButton defaultButton);
+    // The unsaved-changes questions; each returns whether the command goes on.
+    bool askToContinue();
+    // Yes runs Save As and goes on whatever it did; returns false for Cancel.
+    bool askToSaveBeforeAnalysis();
+    // A notice: OK button, information icon, the given owner and caption.
+    void notice(const char* text, bool owned, const char* caption = "",
+                Modality modality = Modality::Application);
+    // The messages of a model operation in order, then its marks; a repair also repaints.
+    void showOutcome(const ModelOutcome& outcome, Modality modality);
+    void showCoordinates();
+
+    Shell& shell_;
+    Program& program_;
+    bool ready_ = false;             // the drawing resources exist
+    bool creationReported_ = false;  // the creation handler showed its failure notice
+    bool closeConfirmed_ = false;    // Exit asked already; the close that follows asks nothing
+};

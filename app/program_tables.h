@@ -1,0 +1,28 @@
+// Everything the program holds for its whole run: the bridge, the member sizes, the analysis
+// options, results and working storage, the window's state and its drawing resources. One
+// instance lives on the heap for the run (the analysis storage alone is about half a megabyte);
+// every part of the application reaches the tables through it.
+#pragma once
+
+#include "analysis/analysis.h"
+#include "analysis/member_sizes.h"
+#include "app/app_state.h"
+#include "display/drawing_resources.h"
+#include "model/bridge_model.h"
+#include "model/editing.h"
+
+struct Program {
+    BridgeModel model;
+    MemberSizeTable memberSizes;
+    AnalysisOptions options{};  // all off at start, never stored
+    AnalysisResults results;
+    AnalysisWorkspace workspace;
+    AppState state;
+    DrawingResources resources;
+    PendingMember pendingMember{};  // the member being drawn while state.drawingMember is true
+
+    Program() : results{} {
+        initBridgeModel(model);
+        initMemberSizes(memberSizes);
+    }
+};

@@ -1,0 +1,349 @@
+// The menu commands through the window procedure: the unsaved-changes questions and what No or
+// Cancel leave alone, the file commands, the modes with their check marks, the analysis commands,
+// and the commands that only draw, copy or toggle.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "resources/menu_resource.h"
+#include "tests/app/app_driver.h"
+#include "tests/support/cli_run.h"
+
+namespace {
+
+constexpr char kContinue[] = "The current bridge has changes. \nDo you want to continue?";
+constexpr char kSaveFirst[] = "The current bridge has changes. \nDo you want to save before analyzing?";
+
+// A program with the sample Pratt truss open, saved.
+std::unique_ptr<AppDriver> withPratt() {
+    auto run = std::make_unique<AppDriver>();
+    run->app->openFile(example("PRATT.BRG").c_str());
+    run->shell.pumpMessages();
+    return run;
+}
+
+// A program with one unsaved member on the roadbed.
+std::unique_ptr<AppDriver> withUnsavedMember() {
+    auto run = std::make_unique<AppDriver>();
+    run->drawMemberFt(0, 0, 100, 0);
+    return run;
+}
+
+const MessageBoxRequest& lastBox(const AppDriver& run) {
+    return run.shell.messageBoxes().back().request;
+}
+
+TEST(Commands, QuestionsAnsweredNoOrCancelChangeNothing) {
+    // New: the continue question, warning icon, No by default; No keeps the bridge.
+    auto run = withUnsavedMember();
+    run->shell.answerMessageBox(DialogButton::No);
+    run->command(CMD_FILE_NEW);
+    ASSERT_EQ(run->shell.messageBoxes().size(), 1u);
+    const MessageBoxRequest& question = lastBox(*run);
+    EXPECT_EQ(question.text, kContinue);
+    EXPECT_EQ(question.caption, " ");
+    EXPECT_EQ(question.icon, MessageIcon::Warning);
+    EXPECT_EQ(question.buttons, MessageButtons::YesNo);
+    EXPECT_EQ(question.defaultButton, DialogButton::No);
+    EXPECT_TRUE(question.ownedByMainWindow);
+    EXPECT_EQ(run->model().memberCount, 1);
+    EXPECT_EQ(run->model().savedFlag, 0);
+
+    // Open: No shows no dialog.
+    run->shell.answerMessageBox(DialogButton::No);
+    run->command(CMD_FILE_OPEN);
+    EXPECT_TRUE(run->shell.fileDialogs().empty());
+    EXPECT_EQ(run->model().memberCount, 1);
+
+    // Calculate and Animate: the save question, Yes by default; Cancel stops before the check.
+    for (const int command : {CMD_MODE_CALCULATE, CMD_MODE_ANIMATE}) {
+        run->shell.answerMessageBox(DialogButton::Cancel);
+        const size_t boxes = run->shell.messageBoxes().size();
+        run->command(command);
+        ASSERT_EQ(run->shell.messageBoxes().size(), boxes + 1);
+        EXPECT_EQ(lastBox(*run).text, kSaveFirst);
+        EXPECT_EQ(lastBox(*run).buttons, MessageButtons::YesNoCancel);
+        EXPECT_EQ(lastBox(*run).defaultButton, DialogButton::Yes);
+        EXPECT_EQ(run->state().mode, Mode::Build);
+    }
+
+    // The close box on unsaved changes asks too; No keeps the window and the bridge.
+    run->shell.answerMessageBox(DialogButton::No);
+    run->closeBox();
+    EXPECT_TRUE(run->shell.windowAlive());
+    EXPECT_EQ(lastBox(*run).text, kContinue);
+    EXPECT_EQ(run->model().memberCount, 1);
+
+    // Exit with No: no notice, still running.
+    run->shell.answerMessageBox(DialogButton::No);
+    const size_t boxes = run->shell.messageBoxes().size();
+    run->command(CMD_FILE_EXIT);
+    EXPECT_EQ(run->shell.messageBoxes().size(), boxes + 1);
+    EXPECT_TRUE(run->shell.windowAlive());
+}
+
+TEST(Commands, NewExitAndTheCloseBox) {
+    // New with Yes: an empty board named UNTITLED in Build mode.
+    auto run = withUnsavedMember();
+    run->command(CMD_JOINT_DELETE);
+    run->shell.answerMessageBox(DialogButton::Yes);
+    run->command(CMD_FILE_NEW);
+    EXPECT_EQ(run->model().memberCount, 0);
+    EXPECT_EQ(run->model().jointCount, 0);
+    EXPECT_STREQ(run->model().bridgeName, "UNTITLED");
+    EXPECT_EQ(run->model().savedFlag, 1);
+    EXPECT_EQ(run->state().mode, Mode::Build);
+    EXPECT_TRUE(run->shell.isMenuItemChecked(CMD_MODE_BUILD));
+    EXPECT_FALSE(run->shell.isMenuItemChecked(CMD_JOINT_DELETE));
+
+    // Exit on a saved bridge: no question, the notice, then the window goes and the loop ends 0.
+    run->command(CMD_FILE_EXIT);
+    ASSERT_EQ(run->shell.messageBoxes().size(), 2u);
+    const MessageBoxRequest& notice = lastBox(*run);
+    EXPECT_EQ(notice.text,
+              "This software\n is not intended for professional use.\nDo not design or construct any "
+              "structure \nbased on information obtained\nfrom the use of this software or manual.");
+    EXPECT_EQ(notice.caption, " ");
+    EXPECT_EQ(notice.icon, MessageIcon::Information);
+    EXPECT_FALSE(run->shell.windowAlive());
+    ASSERT_TRUE(run->shell.quitCode().has_value());
+    EXPECT_EQ(*run->shell.quitCode(), 0);
+
+    // Exit on unsaved changes asks once (not again for the close it sends), then the notice.
+    auto unsaved = withUnsavedMember();
+    unsaved->shell.answerMessageBox(DialogButton::Yes);
+    unsaved->command(CMD_FILE_EXIT);
+    ASSERT_EQ(unsaved->shell.messageBoxes().size(), 2u);
+    EXPECT_EQ(unsaved->shell.messageBoxes()[0].request.text, kContinue);
+    EXPECT_FALSE(unsaved->shell.windowAlive());
+
+    // The close box on a saved bridge closes at once, with no question and no notice.
+    auto saved = withPratt();
+    saved->closeBox();
+    EXPECT_FALSE(saved->shell.windowAlive());
+    EXPECT_TRUE(saved->shell.messageBoxes().empty());
+    EXPECT_EQ(*saved->shell.quitCode(), 0);
+}
+
+TEST(Commands, SaveAndOpen) {
+    const std::string dir = scratchFolder("app-save");
+    // Save on UNTITLED opens the Save As dialog; the name gets ".BRG" and becomes the bridge's name.
+    auto run = withUnsavedMember();
+    run->shell.answerFileDialog(dir + "/first");
+    run->command(CMD_FILE_SAVE);
+    ASSERT_EQ(run->shell.fileDialogs().size(), 1u);
+    const FileDialogRecord& dialog = run->shell.fileDialogs()[0];
+    EXPECT_TRUE(dialog.save);
+    EXPECT_TRUE(dialog.request.promptOverwrite);
+    ASSERT_EQ(dialog.request.filters.size(), 3u);
+    EXPECT_EQ(dialog.request.filters[0], (FileFilter{"Bridge Files (*.BRG)", "*.BRG"}));
+    EXPECT_TRUE(exists(dir + "/first.BRG"));
+    EXPECT_STREQ(run->model().bridgeName, "first");
+    EXPECT_EQ(run->model().savedFlag, 1);
+
+    // Save on a named bridge writes at once, without a dialog.
+    run->drawMemberFt(100, 0, 200, 0);
+    EXPECT_EQ(run->model().savedFlag, 0);
+    run->command(CMD_FILE_SAVE);
+    EXPECT_EQ(run->shell.fileDialogs().size(), 1u);
+    EXPECT_EQ(run->model().savedFlag, 1);
+    EXPECT_NE(slurp(dir + "/first.BRG").find("\n2 2 3 3 "), std::string::npos);
+
+    // A save that cannot be written says so and keeps the changes unsaved, name and path unchanged.
+    run->drawMemberFt(200, 0, 300, 0);
+    run->shell.answerFileDialog(dir + "/no-such-folder/second");
+    run->command(CMD_FILE_SAVE_AS);
+    EXPECT_EQ(lastBox(*run).text, "Error: Cannot write to file");
+    EXPECT_EQ(lastBox(*run).caption, "");
+    EXPECT_EQ(run->model().savedFlag, 0);
+    EXPECT_STREQ(run->model().bridgeName, "first");
+
+    // Open: the dialog wants an existing file; a refused file is named with its reason and changes
+    // nothing, and Build is selected whatever the outcome.
+    write(dir + "/bad.BRG", "RADIV40 DATA FILE\n1 2 1 29000 1 1\n");
+    const BridgeModel before = run->model();
+    run->command(CMD_MEMBER_DELETE);
+    run->shell.answerMessageBox(DialogButton::Yes);
+    run->shell.answerFileDialog(dir + "/bad.BRG");
+    run->command(CMD_FILE_OPEN);
+    const FileDialogRecord& open = run->shell.fileDialogs().back();
+    EXPECT_FALSE(open.save);
+    EXPECT_TRUE(open.request.fileMustExist);
+    EXPECT_TRUE(open.request.pathMustExist);
+    EXPECT_EQ(lastBox(*run).text.rfind("bad.BRG: ", 0), 0u) << lastBox(*run).text;
+    EXPECT_EQ(std::memcmp(&before, &run->model(), sizeof before), 0);
+    EXPECT_EQ(run->state().mode, Mode::Build);
+    EXPECT_TRUE(run->shell.isMenuItemChecked(CMD_MODE_BUILD));
+
+    // A good file replaces the bridge, saved, with its name.
+    run->shell.answerMessageBox(DialogButton::Yes);
+    run->shell.answerFileDialog(example("HOWE.BRG"));
+    run->command(CMD_FILE_OPEN);
+    EXPECT_STREQ(run->model().bridgeName, "HOWE");
+    EXPECT_EQ(run->model().savedFlag, 1);
+    EXPECT_GT(run->model().memberCount, 20);
+}
+
+TEST(Commands, CalculateAndAnimate) {
+    // Empty bridge: a notice each, mode unchanged.
+    AppDriver empty;
+    empty.command(CMD_MODE_CALCULATE);
+    empty.command(CMD_MODE_ANIMATE);
+    ASSERT_EQ(empty.shell.messageBoxes().size(), 2u);
+    EXPECT_EQ(empty.shell.messageBoxes()[0].request.text, "No Bridge!");
+    EXPECT_EQ(empty.shell.messageBoxes()[1].request.text, "No way!");
+    EXPECT_EQ(empty.state().mode, Mode::Build);
+
+    // A bridge that fails the check: the message, a red mark, and the mode stays.
+    auto unsaved = withUnsavedMember();
+    unsaved->command(CMD_MEMBER_SHOW_STATS);
+    unsaved->shell.answerMessageBox(DialogButton::No);
+    unsaved->command(CMD_MODE_CALCULATE);
+    EXPECT_EQ(lastBox(*unsaved).text, "Part of the roadbed is missing!");
+    EXPECT_EQ(unsaved->state().mode, Mode::ShowStats);
+
+    // Yes to the save question and a cancelled dialog still analyse.
+    auto pratt = withPratt();
+    pratt->command(CMD_JOINT_MOVE);
+    pratt->click(columnOfFt(200), rowOfFt(50));  // a press on a joint marks the bridge changed
+    ASSERT_EQ(pratt->model().savedFlag, 0);
+    pratt->shell.answerMessageBox(DialogButton::Yes);
+    pratt->shell.cancelFileDialog();
+    pratt->command(CMD_MODE_CALCULATE);
+    EXPECT_EQ(pratt->state().mode, Mode::Review);
+    EXPECT_EQ(pratt->state().selectedMember, 1);
+    EXPECT_TRUE(pratt->shell.isMenuItemChecked(CMD_MODE_REVIEW));
+    EXPECT_FALSE(pratt->shell.isMenuItemChecked(CMD_MODE_CALCULATE));
+    EXPECT_GT(pratt->model().members[1].allowableTension, 0.0);
+    EXPECT_EQ(pratt->program().results.bridgeFailed, 0);
+    // The wait cursor came and went.
+    EXPECT_EQ(pratt->shell.cursor(), CursorShape::Arrow);
+
+    // Animate analyses too and ends in Review; Refresh then takes the failure marks away.
+    auto animated = withPratt();
+    animated->command(CMD_OPTION_DECK_WEIGHT);  // too heavy for this truss
+    animated->command(CMD_MODE_ANIMATE);
+    EXPECT_EQ(animated->state().mode, Mode::Review);
+    EXPECT_EQ(animated->program().results.bridgeFailed, 1);
+    int failed = 0;
+    for (int i = 1; i <= animated->model().memberCount; ++i)
+        failed += animated->model().members[i].forceRatio == 1000.0;
+    EXPECT_GT(failed, 0);
+    animated->command(CMD_DISPLAY_REFRESH);
+    for (int i = 1; i <= animated->model().memberCount; ++i)
+        EXPECT_EQ(animated->model().members[i].forceRatio, 0.0);
+}
+
+TEST(Commands, ModesToolsAndSettings) {
+    auto run = withPratt();
+    // Default Size 7 with Members/Delete active: Build is active, Delete keeps its check mark.
+    run->command(CMD_MEMBER_DELETE);
+    run->command(3407);
+    EXPECT_EQ(run->state().mode, Mode::Build);
+    EXPECT_TRUE(run->shell.isMenuItemChecked(CMD_MEMBER_DELETE));
+    EXPECT_TRUE(run->shell.isMenuItemChecked(3407));
+    EXPECT_FALSE(run->shell.isMenuItemChecked(3405));
+    EXPECT_EQ(run->program().memberSizes.defaultMemberSize, 7);
+
+    // Tool commands move the one check mark; Change Size n is a tool of its own.
+    for (const int tool : {CMD_JOINT_DELETE, CMD_JOINT_MOVE, CMD_JOINT_SHOW, int16_t{3203},
+                           CMD_MEMBER_REFLECT, CMD_MEMBER_SHOW_STATS, CMD_MODE_REVIEW, CMD_MODE_BUILD}) {
+        run->command(tool);
+        EXPECT_EQ(run->state().mode, tool);
+        for (const int other :
+             {CMD_JOINT_DELETE, CMD_JOINT_MOVE, CMD_JOINT_SHOW, int16_t{3203}, CMD_MEMBER_REFLECT,
+              CMD_MEMBER_SHOW_STATS, CMD_MODE_REVIEW, CMD_MODE_BUILD, CMD_MEMBER_DELETE})
+            EXPECT_EQ(run->shell.isMenuItemChecked(other), other == tool) << tool << " " << other;
+    }
+
+    // Snaps: one check mark per group; joint snap sets the hit tolerance.
+    run->command(CMD_COORD_SNAP_2);
+    EXPECT_EQ(run->state().coordinateSnap, 2);
+    EXPECT_TRUE(run->shell.isMenuItemChecked(CMD_COORD_SNAP_2));
+    EXPECT_FALSE(run->shell.isMenuItemChecked(CMD_COORD_SNAP_5));
+    run->command(CMD_JOINT_SNAP_4);
+    EXPECT_EQ(run->model().hitTolerance, 4);
+    EXPECT_FALSE(run->shell.isMenuItemChecked(CMD_JOINT_SNAP_10));
+
+    // Options and sound toggle with their check marks; twice returns to where they were.
+    run->command(CMD_OPTION_MIN_FORCE);
+    EXPECT_EQ(run->program().options.useMinMemberForce, 1);
+    EXPECT_TRUE(run->shell.isMenuItemChecked(CMD_OPTION_MIN_FORCE));
+    run->command(CMD_OPTION_MIN_FORCE);
+    EXPECT_EQ(run->program().options.useMinMemberForce, 0);
+    run->command(CMD_SPECIAL_SOUND);
+    EXPECT_EQ(run->state().soundSetting, 0);
+    EXPECT_FALSE(run->shell.isMenuItemChecked(CMD_SPECIAL_SOUND));
+    run->command(CMD_SPECIAL_SOUND);
+    EXPECT_EQ(run->state().soundSetting, 2);
+
+    // Unknown ids are ignored.
+    const AppState before = run->state();
+    run->command(9999);
+    run->command(0);
+    EXPECT_EQ(run->state().mode, before.mode);
+    EXPECT_TRUE(run->shell.windowAlive());
+}
+
+TEST(Commands, DrawingCommandsGridClipboardHelpAndAbout) {
+    auto run = withPratt();
+    // Grid on draws the dots at once, with no repaint; off repaints.
+    run->command(CMD_DISPLAY_GRID);
+    EXPECT_FALSE(run->shell.windowInvalid());
+    EXPECT_EQ(run->window().pixel(155, 150), BLACK);
+    EXPECT_TRUE(run->shell.isMenuItemChecked(CMD_DISPLAY_GRID));
+    run->shell.postCommand(CMD_DISPLAY_GRID);
+    run->shell.pumpMessages();
+    EXPECT_FALSE(run->shell.isMenuItemChecked(CMD_DISPLAY_GRID));
+    EXPECT_NE(run->window().pixel(155, 150), BLACK);
+
+    // The clipboard gets the board with its margin, 500 x 250 from (100, 125).
+    run->command(CMD_SPECIAL_CLIPBOARD);
+    ASSERT_EQ(run->shell.clipboardImages().size(), 1u);
+    const Surface& copy = run->shell.clipboardImages()[0];
+    ASSERT_EQ(copy.width(), 500);
+    ASSERT_EQ(copy.height(), 250);
+    for (int y = 0; y < 250; y += 7)
+        for (int x = 0; x < 500; x += 7) ASSERT_EQ(copy.pixel(x, y), run->window().pixel(100 + x, 125 + y));
+
+    // Help pages by id, and the About notice with no owner.
+    run->command(CMD_HELP_MENU_COMMANDS);
+    run->command(CMD_HELP_GETTING_STARTED);
+    ASSERT_EQ(run->shell.helpRequests().size(), 2u);
+    EXPECT_EQ(run->shell.helpRequests()[0], "qx4menu.hlp");
+    EXPECT_EQ(run->shell.helpRequests()[1], "qx4gs.hlp");
+    run->command(CMD_HELP_ABOUT);
+    EXPECT_EQ(lastBox(*run).caption, "");
+    EXPECT_FALSE(lastBox(*run).ownedByMainWindow);
+    EXPECT_EQ(std::count(lastBox(*run).text.begin(), lastBox(*run).text.end(), '\n'), 2);
+
+    // Number Members writes labels on the board without a repaint; mode unchanged.
+    run->command(CMD_MEMBER_NUMBERS);
+    EXPECT_FALSE(run->shell.windowInvalid());
+    EXPECT_EQ(run->state().mode, Mode::Build);
+}
+
+TEST(Commands, ExportsWriteNextToTheChosenName) {
+    const std::string dir = scratchFolder("app-export");
+    auto run = withPratt();
+    run->shell.answerFileDialog(dir + "/pratt.BRG");
+    run->command(CMD_SPECIAL_DXF);
+    run->shell.answerFileDialog(dir + "/pratt");
+    run->command(CMD_SPECIAL_VRML);
+    EXPECT_TRUE(exists(dir + "/pratt.DXF"));
+    EXPECT_TRUE(exists(dir + "/pratt.WRL"));
+    EXPECT_FALSE(exists(dir + "/pratt.BRG"));
+    EXPECT_EQ(run->shell.fileDialogs()[0].request.filters[0].pattern, "*.DXF");
+    EXPECT_EQ(run->shell.fileDialogs()[1].request.filters[0].pattern, "*.WRL");
+    EXPECT_TRUE(run->shell.messageBoxes().empty());
+    // Exports leave the saved state and the mode alone.
+    EXPECT_EQ(run->model().savedFlag, 1);
+
+    run->shell.answerFileDialog(dir + "/missing/pratt");
+    run->command(CMD_SPECIAL_DXF);
+    EXPECT_EQ(lastBox(*run).text, "Error: Cannot write to file");
+}
+
+}  // namespace

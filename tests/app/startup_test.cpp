@@ -1,0 +1,175 @@
+// Start-up as the user meets it: the command line's display switches and bridge files, the second
+// instance, the window's sizing, and the intro's length, sounds and puff on the virtual clock.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "resources/menu_resource.h"
+#include "tests/app/app_driver.h"
+#include "tests/support/cli_run.h"
+
+namespace {
+
+HeadlessOptions withDisplayModes() {
+    HeadlessOptions options;
+    options.displayModesWork = true;
+    return options;
+}
+
+TEST(Startup, CommandLineSwitchesTheDisplayOnlyWhenAskedExactly) {
+    struct Case {
+        const char* line;
+        int width;  // 0: no switch asked for
+        int height;
+    };
+    // "FS" as the first two letters wins whatever follows; the W switches must match whole.
+    const Case cases[] = {
+        {"FS", 640, 480}, {"FS W800H600", 640, 480}, {"W640H480", 640, 480}, {"W800H600", 800, 600},
+        {"fs", 0, 0},     {"W640H480 ", 0, 0},       {"w800h600", 0, 0},     {"", 0, 0}};
+    for (const Case& c : cases) {
+        AppDriver run(withDisplayModes(), c.line);
+        const auto& asked = run.shell.displayModeRequests();
+        if (c.width == 0) {
+            EXPECT_TRUE(asked.empty()) << c.line;
+            continue;
+        }
+        ASSERT_EQ(asked.size(), 1u) << c.line;
+        EXPECT_EQ(asked[0].width, c.width);
+        EXPECT_EQ(asked[0].height, c.height);
+        EXPECT_TRUE(run.state().displayChanged);
+        // The way out puts the display back, once.
+        EXPECT_EQ(run.app->finish(0), 0);
+        run.app->finish(0);
+        ASSERT_EQ(run.shell.displayModeRequests().size(), 2u);
+        EXPECT_EQ(run.shell.displayModeRequests()[1].width, 0);
+    }
+    // A refused switch is silent and nothing is restored at exit.
+    AppDriver refused({}, "FS");
+    EXPECT_FALSE(refused.state().displayChanged);
+    EXPECT_TRUE(refused.shell.messageBoxes().empty());
+    refused.app->finish(0);
+    EXPECT_EQ(refused.shell.displayModeRequests().size(), 1u);
+}
+
+TEST(Startup, SecondInstanceIsRefusedWithoutAWindow) {
+    HeadlessOptions options;
+    options.previousInstanceRunning = true;
+    AppDriver run(options);
+    ASSERT_TRUE(run.exitCode.has_value());
+    EXPECT_EQ(*run.exitCode, 0);
+    EXPECT_FALSE(run.shell.windowAlive());
+    ASSERT_EQ(run.shell.messageBoxes().size(), 1u);
+    const MessageBoxRequest& box = run.shell.messageBoxes()[0].request;
+    EXPECT_EQ(box.text, "The Program is already running. Restore from icon.");
+    EXPECT_EQ(box.caption, "");
+    EXPECT_EQ(box.icon, MessageIcon::Information);
+    EXPECT_FALSE(box.ownedByMainWindow);
+}
+
+TEST(Startup, WindowGrowsUntilTheClientAreaHoldsTheBoard) {
+    // The usual frame leaves 632 x 436: nothing moves.
+    AppDriver usual;
+    EXPECT_EQ(usual.state().windowHeight, 480);
+    EXPECT_EQ(usual.shell.outerRect(), (Rect{0, 0, 640, 480}));
+    EXPECT_EQ(usual.state().clientWidth, 632);
+    EXPECT_EQ(usual.state().clientHeight, 436);
+
+    // A frame 20 pixels taller: the window grows by 20, unless the screen is smaller.
+    HeadlessOptions tall;
+    tall.frameHeight = 64;
+    AppDriver grown(tall);
+    EXPECT_EQ(grown.state().windowHeight, 500);
+    EXPECT_EQ(grown.state().clientHeight, 436);
+    tall.fullScreenClientHeight = 490;
+    AppDriver limited(tall);
+    EXPECT_EQ(limited.state().windowHeight, 490);
+    EXPECT_EQ(limited.state().clientHeight, 426);
+
+    // The client size is measured once; a restore puts the window back at 640 x windowHeight.
+    grown.shell.resizeByUser({0, 0, 700, 600});
+    grown.shell.pumpMessages();
+    EXPECT_EQ(grown.shell.outerRect(), (Rect{0, 0, 640, 500}));
+    EXPECT_EQ(grown.state().clientHeight, 436);
+}
+
+TEST(Startup, IntroLastsSevenSecondsWithTheEngineStartAndAPuffAboveTheCab) {
+    HeadlessOptions options;
+    AppDriver run(options);
+    const uint32_t length = run.shell.tickCount() - options.startTick;
+    // 2 s of title, then 5 s of puff frames of a little over 70 ms; the last may run over.
+    EXPECT_GT(length, 7000u);
+    EXPECT_LT(length, 7080u);
+    const auto& sounds = run.shell.sounds();
+    ASSERT_EQ(sounds.size(), 2u);
+    EXPECT_EQ(sounds[0].action, SoundAction::PlayAsynchronous);
+    EXPECT_EQ(sounds[0].fileName, "truckstr.wav");
+    EXPECT_EQ(sounds[0].tick, options.startTick);
+    EXPECT_EQ(sounds[1].action, SoundAction::Stop);
+    // The wait cursor shows for the intro only.
+    ASSERT_GE(run.shell.cursorChanges().size(), 2u);
+    EXPECT_EQ(run.shell.cursorChanges()[0], CursorShape::Wait);
+    EXPECT_EQ(run.shell.cursor(), CursorShape::Arrow);
+}
+
+TEST(Startup, PuffStaysInItsColumnAndRows) {
+    // Every frame after the title picture changes only column 65, rows 225..236.
+    HeadlessShell shell;
+    std::vector<Rect> shown;
+    shell.setPresentObserver([&](const Surface&, Rect area) { shown.push_back(area); });
+    Application app(shell);
+    ASSERT_FALSE(app.start("").has_value());
+    ASSERT_GT(shown.size(), 60u);  // the title, then about 70 puff frames
+    for (size_t i = 1; i < shown.size(); ++i) {
+        EXPECT_GE(shown[i].left, 65);
+        EXPECT_LE(shown[i].right, 66);
+        EXPECT_GE(shown[i].top, 225);
+        EXPECT_LE(shown[i].bottom, 237);
+    }
+    // The first paint puts the site over the title picture.
+    shell.pumpMessages();
+    EXPECT_FALSE(shell.windowInvalid());
+}
+
+TEST(Startup, BridgeFileOnTheCommandLineOpensAfterTheIntro) {
+    AppDriver opened({}, example("PRATT.BRG"));
+    EXPECT_EQ(opened.model().memberCount, 29);
+    EXPECT_STREQ(opened.model().bridgeName, "PRATT");
+    EXPECT_EQ(opened.model().savedFlag, 1);
+    EXPECT_TRUE(opened.shell.messageBoxes().empty());
+
+    // A refused file is named with the reason, and the program starts empty.
+    const std::string bad = scratchFolder("startup") + "/notes.txt";
+    write(bad, "shopping list\n");
+    AppDriver refused({}, bad);
+    ASSERT_EQ(refused.shell.messageBoxes().size(), 1u);
+    const std::string text = refused.shell.messageBoxes()[0].request.text;
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    EXPECT_EQ(text.rfind("notes.txt: not a bridge file", 0), 0u) << text;
+    EXPECT_EQ(refused.model().memberCount, 0);
+    EXPECT_STREQ(refused.model().bridgeName, "UNTITLED");
+    EXPECT_STREQ(refused.model().filePath, "");
+
+    // Text that names no file is ignored; so is a folder.
+    AppDriver missing({}, "no-such-bridge.BRG");
+    EXPECT_TRUE(missing.shell.messageBoxes().empty());
+    AppDriver folder({}, scratchFolder("startup"));
+    EXPECT_TRUE(folder.shell.messageBoxes().empty());
+}
+
+TEST(Startup, CreationSetsTheInitialChecksAndState) {
+    AppDriver run;
+    for (const int id :
+         {CMD_MODE_BUILD, CMD_COORD_SNAP_5, CMD_JOINT_SNAP_10, int16_t{3405}, CMD_SPECIAL_SOUND})
+        EXPECT_TRUE(run.shell.isMenuItemChecked(id)) << id;
+    EXPECT_FALSE(run.shell.isMenuItemChecked(CMD_DISPLAY_GRID));
+    EXPECT_EQ(run.state().mode, 5001);
+    EXPECT_EQ(run.state().coordinateSnap, 5);
+    EXPECT_EQ(run.state().soundSetting, 2);
+    EXPECT_EQ(run.state().gridOn, 0);
+    EXPECT_EQ(run.state().selectedMember, 0);
+    EXPECT_EQ(run.program().memberSizes.defaultMemberSize, 5);
+}
+
+}  // namespace
