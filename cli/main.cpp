@@ -10,6 +10,7 @@
 #include "cli/bridge_run.h"
 #include "cli/grade.h"
 #include "cli/render.h"
+#include "cli/replay.h"
 #include "cli/reports.h"
 #include "files/dxf_export.h"
 #include "files/vrml_export.h"
@@ -30,6 +31,7 @@ const char kUsage[] =
     "  trussmill-cli dxf FILE.BRG OUT.DXF\n"
     "  trussmill-cli vrml FILE.BRG OUT.WRL\n"
     "  trussmill-cli render [--review] [OPTIONS] FILE.BRG OUT.png\n"
+    "  trussmill-cli replay SCRIPT [--open FILE.BRG] [--args TEXT] [--png OUT.png] [--log OUT.jsonl]\n"
     "  trussmill-cli --help\n"
     "\n"
     "Commands:\n"
@@ -60,6 +62,25 @@ const char kUsage[] =
     "  render   Writes the board as the program shows it, as PNG: in Build mode, or with --review\n"
     "           after Calculate (failed members red, member 1 highlighted, its results row in the\n"
     "           panel).\n"
+    "  replay   Runs the program itself without a window, from a script of user events, on a\n"
+    "           clock that takes no real time. --args gives the program's command line, --open\n"
+    "           a bridge file to open after start-up. One event per line ('#' starts a comment),\n"
+    "           coordinates in client pixels:\n"
+    "             press X Y, release X Y   left button down, up\n"
+    "             move X Y, drag X Y       pointer move with the button up, held\n"
+    "             command ID               a menu command, e.g. command 5002 (Calculate)\n"
+    "             answer ok|yes|no|cancel  the next message box's answer (else its default)\n"
+    "             choose PATH, cancel-file the next file dialog's answer (else cancelled)\n"
+    "             print yes|no             the next print dialog's answer (else cancelled)\n"
+    "             close                    the window's close box\n"
+    "             wait MS                  the clock runs on\n"
+    "             png PATH                 the window's client area as PNG, now\n"
+    "           --png writes the client area at the end. --log writes JSON Lines, one object per\n"
+    "           thing a user would notice, each with its tick \"t\": messageBox (caption, text,\n"
+    "           buttons, answer), fileDialog (save, answer), sound (action sync|async|loop|stop,\n"
+    "           file), clipboard (width, height), help (file), print (answer, pages), and last\n"
+    "           exit (code) when the program ended, otherwise end (mode, savedFlag, name).\n"
+    "           A bad script line is reported as SCRIPT:LINE: reason and nothing runs.\n"
     "\n"
     "OPTIONS (the Options menu; all off unless given):\n"
     "  --dead-load    include the truss's own weight\n"
@@ -181,6 +202,35 @@ int renderCommand(const CommandLine& line) {
     return kOk;
 }
 
+// replay SCRIPT [--open FILE] [--args TEXT] [--png OUT] [--log OUT]: options with values.
+int replayCommand(int argc, char** argv) {
+    ReplayRequest request;
+    struct {
+        const char* name;
+        std::string* value;
+    } const valued[] = {{"--open", &request.openPath},
+                        {"--args", &request.commandLine},
+                        {"--png", &request.pngPath},
+                        {"--log", &request.logPath}};
+    for (int i = 2; i < argc; ++i) {
+        const char* a = argv[i];
+        bool taken = false;
+        for (const auto& option : valued) {
+            if (std::strcmp(a, option.name) != 0) continue;
+            if (i + 1 >= argc) return usageError((std::string(option.name) + " needs a value").c_str());
+            *option.value = argv[++i];
+            taken = true;
+        }
+        if (taken) continue;
+        if (a[0] == '-' && a[1] != '\0')
+            return usageError((std::string("unknown option ") + a + " for replay").c_str());
+        if (!request.scriptPath.empty()) return usageError("replay takes one script");
+        request.scriptPath = a;
+    }
+    if (request.scriptPath.empty()) return usageError("replay takes a script");
+    return runReplay(request);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -191,6 +241,7 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return kOk;
     }
+    if (std::strcmp(command, "replay") == 0) return replayCommand(argc, argv);
     struct {
         const char* name;
         const char* flags;

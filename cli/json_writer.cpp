@@ -1,0 +1,44 @@
+// The JSON writer's escaping and number format.
+#include "cli/json_writer.h"
+
+#include <cmath>
+
+#include "files/text_output.h"
+
+void jsonNumber(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
+    appendFormat(out, "%.17g", value);
+}
+
+void jsonString(std::string& out, const char* text) {
+    out += '"';
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != '\0'; ++p) {
+        switch (*p) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (*p < 0x20 || *p >= 0x7F) {
+                    appendFormat(out, "\\u%04x", *p);  // names are bytes; Latin-1 keeps JSON valid
+                } else {
+                    out += static_cast<char>(*p);
+                }
+        }
+    }
+    out += '"';
+}

@@ -1,0 +1,282 @@
+// Replays a script on the headless shell. The clock is virtual, so the intro and the truck take no
+// real time; synchronous sounds last as long as the built-in recordings do. After each event the
+// queued messages, and the paint that follows them, are delivered before the next one.
+#include "cli/replay.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "app/program.h"
+#include "cli/json_writer.h"
+#include "cli/png_file.h"
+#include "cli/replay_script.h"
+#include "files/file_paths.h"
+#include "platform/headless/headless_shell.h"
+#include "resources/embedded_resources.h"
+
+namespace {
+
+constexpr size_t kMaxScriptBytes = 16u << 20;
+
+uint32_t littleEndian32(const unsigned char* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// The playing time of a WAV file in milliseconds: the data chunk over the byte rate; 0 when the
+// file cannot be read as a WAV.
+uint32_t wavLengthMs(std::span<const unsigned char> wav) {
+    if (wav.size() < 12 || std::memcmp(wav.data(), "RIFF", 4) != 0 ||
+        std::memcmp(wav.data() + 8, "WAVE", 4) != 0)
+        return 0;
+    uint32_t byteRate = 0;
+    size_t at = 12;
+    while (at + 8 <= wav.size()) {
+        const uint32_t size = littleEndian32(wav.data() + at + 4);
+        if (std::memcmp(wav.data() + at, "fmt ", 4) == 0 && size >= 12 && at + 20 <= wav.size()) {
+            byteRate = littleEndian32(wav.data() + at + 16);
+        } else if (std::memcmp(wav.data() + at, "data", 4) == 0 && byteRate != 0) {
+            return uint32_t(uint64_t(size) * 1000 / byteRate);
+        }
+        at += 8 + size + (size & 1);
+    }
+    return 0;
+}
+
+const char* buttonName(DialogButton button) {
+    switch (button) {
+        case DialogButton::Ok:
+            return "ok";
+        case DialogButton::Yes:
+            return "yes";
+        case DialogButton::No:
+            return "no";
+        case DialogButton::Cancel:
+            return "cancel";
+    }
+    return "ok";
+}
+
+const char* buttonsName(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::Ok:
+            return "ok";
+        case MessageButtons::YesNo:
+            return "yesno";
+        case MessageButtons::YesNoCancel:
+            return "yesnocancel";
+    }
+    return "ok";
+}
+
+DialogButton answerButton(const std::string& word) {
+    if (word == "yes") return DialogButton::Yes;
+    if (word == "no") return DialogButton::No;
+    if (word == "cancel") return DialogButton::Cancel;
+    return DialogButton::Ok;
+}
+
+const char* soundActionName(SoundAction action) {
+    switch (action) {
+        case SoundAction::PlaySynchronous:
+            return "sync";
+        case SoundAction::PlayAsynchronous:
+            return "async";
+        case SoundAction::PlayLooping:
+            return "loop";
+        case SoundAction::Stop:
+            return "stop";
+    }
+    return "stop";
+}
+
+// Appends a log line for every shell event from `from` on.
+void logEvents(const HeadlessShell& shell, size_t& from, std::string& log) {
+    const std::vector<ShellEvent>& events = shell.events();
+    for (; from < events.size(); ++from) {
+        const ShellEvent& e = events[from];
+        JsonObject line(log);
+        line.integer("t", e.tick);
+        switch (e.kind) {
+            case ShellEventKind::MessageBox: {
+                const MessageBoxRecord& box = shell.messageBoxes()[e.index];
+                line.text("kind", "messageBox");
+                line.text("caption", box.request.caption.c_str());
+                line.text("text", box.request.text.c_str());
+                line.text("buttons", buttonsName(box.request.buttons));
+                line.text("answer", buttonName(box.answer));
+                break;
+            }
+            case ShellEventKind::FileDialog: {
+                const FileDialogRecord& dialog = shell.fileDialogs()[e.index];
+                line.text("kind", "fileDialog");
+                line.boolean("save", true, dialog.save);
+                if (dialog.answer) {
+                    line.text("answer", dialog.answer->path.c_str());
+                } else {
+                    line.key("answer") += "null";
+                }
+                break;
+            }
+            case ShellEventKind::PrintDialog: {
+                const auto& dialog = shell.printDialogAnswers()[e.index];
+                int pages = 0;
+                if (dialog.printed && dialog.job < shell.printJobs().size()) {
+                    for (const PrintOp& op : shell.printJobs()[dialog.job].ops)
+                        pages += op.kind == PrintOpKind::StartPage ? 1 : 0;
+                }
+                line.text("kind", "print");
+                line.boolean("answer", true, dialog.printed);
+                line.integer("pages", pages);
+                break;
+            }
+            case ShellEventKind::Sound: {
+                const SoundRecord& sound = shell.sounds()[e.index];
+                line.text("kind", "sound");
+                line.text("action", soundActionName(sound.action));
+                if (sound.action == SoundAction::Stop) {
+                    line.key("file") += "null";
+                } else {
+                    line.text("file", sound.fileName.c_str());
+                }
+                break;
+            }
+            case ShellEventKind::Clipboard: {
+                const Surface& image = shell.clipboardImages()[e.index];
+                line.text("kind", "clipboard");
+                line.integer("width", image.width());
+                line.integer("height", image.height());
+                break;
+            }
+            case ShellEventKind::Help:
+                line.text("kind", "help");
+                line.text("file", shell.helpRequests()[e.index].c_str());
+                break;
+        }
+        line.close();
+        log += '\n';
+    }
+}
+
+void deliver(HeadlessShell& shell, const ReplayEvent& event) {
+    switch (event.kind) {
+        case ReplayEventKind::Press:
+            shell.postLeftButtonDown(event.x, event.y);
+            break;
+        case ReplayEventKind::Release:
+            shell.postLeftButtonUp(event.x, event.y);
+            break;
+        case ReplayEventKind::Move:
+        case ReplayEventKind::Drag:
+            shell.postPointerMove(event.x, event.y, event.kind == ReplayEventKind::Drag);
+            break;
+        case ReplayEventKind::Command:
+            shell.postCommand(static_cast<int>(event.value));
+            break;
+        case ReplayEventKind::Answer:
+            shell.answerMessageBox(answerButton(event.text));
+            break;
+        case ReplayEventKind::Choose:
+            shell.answerFileDialog(event.text);
+            break;
+        case ReplayEventKind::CancelFile:
+            shell.cancelFileDialog();
+            break;
+        case ReplayEventKind::Print:
+            shell.answerPrintDialog(event.value != 0);
+            break;
+        case ReplayEventKind::Close:
+            shell.postCloseBox();
+            break;
+        case ReplayEventKind::Wait:
+            shell.advanceClock(static_cast<uint32_t>(event.value));
+            break;
+        case ReplayEventKind::Png:
+            break;  // written by the caller once the queue is empty
+    }
+}
+
+int failure(const std::string& path, const char* reason) {
+    std::fprintf(stderr, "trussmill-cli: %s: %s\n", path.c_str(), reason);
+    return 1;
+}
+
+// The client area as the user last saw it; a window that was never made has nothing to write.
+bool writeWindowPng(HeadlessShell& shell, const std::string& path) {
+    return shell.windowCreated() && writePngFile(path.c_str(), shell.windowSurface());
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+}  // namespace
+
+int runReplay(const ReplayRequest& request) {
+    std::string script;
+    if (!readWholeFile(request.scriptPath.c_str(), script, kMaxScriptBytes))
+        return failure(request.scriptPath, "cannot be read");
+    std::vector<ReplayEvent> events;
+    int badLine = 0;
+    std::string reason;
+    if (!parseReplayScript(script, events, badLine, reason)) {
+        std::fprintf(stderr, "%s:%d: %s\n", request.scriptPath.c_str(), badLine, reason.c_str());
+        return 1;
+    }
+    if (!request.openPath.empty() && !isRegularFile(request.openPath))
+        return failure(request.openPath, "cannot be read");
+
+    HeadlessOptions options;
+    options.lenientAnswers = true;
+    HeadlessShell shell(options);
+    for (const EmbeddedResource& resource : embeddedResources()) {
+        if (resource.kind == ResourceKind::Sound)
+            shell.setSoundLength(resource.name, wavLengthMs(resource.bytes()));
+    }
+
+    std::string log;
+    size_t logged = 0;
+    Application application(shell);
+    std::optional<int> exitCode = application.start(request.commandLine);
+    if (!exitCode && !request.openPath.empty()) application.openFile(request.openPath.c_str());
+    int status = 0;
+    if (!exitCode) {
+        shell.pumpMessages();
+        for (const ReplayEvent& event : events) {
+            if (shell.quitCode()) break;
+            deliver(shell, event);
+            shell.pumpMessages();
+            logEvents(shell, logged, log);
+            if (event.kind == ReplayEventKind::Png && !writeWindowPng(shell, event.text)) {
+                status = failure(event.text, "cannot be written");
+                break;
+            }
+        }
+        if (shell.quitCode()) exitCode = application.finish(*shell.quitCode());
+    }
+    logEvents(shell, logged, log);
+
+    JsonObject last(log);
+    last.integer("t", shell.tickCount());
+    if (exitCode) {
+        last.text("kind", "exit");
+        last.integer("code", *exitCode);
+    } else {
+        const Program& program = application.program();
+        last.text("kind", "end");
+        last.integer("mode", program.state.mode);
+        last.integer("savedFlag", program.model.savedFlag);
+        last.text("name", program.model.bridgeName);
+    }
+    last.close();
+    log += '\n';
+
+    if (!request.pngPath.empty() && !writeWindowPng(shell, request.pngPath))
+        status = failure(request.pngPath, "cannot be written");
+    if (!request.logPath.empty() && !writeFileAtomically(request.logPath.c_str(), log))
+        status = failure(request.logPath, "cannot be written");
+    return status;
+}

@@ -1,0 +1,173 @@
+// trussmill-cli replay: scripts read whole before anything runs, the program driven by them, and the
+// log of what a user would notice. The Pratt truss drawn by a script shows, after Calculate, the
+// very picture that `render --review` makes of the saved file.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/member_sizes.h"
+#include "cli/replay_script.h"
+#include "files/bridge_file.h"
+#include "tests/support/cli_run.h"
+
+namespace {
+
+std::string scratch(const char* name) {
+    return scratchFolder(std::string("replay-") + name);
+}
+
+// A script that draws the sample Pratt truss member by member in file order, with snap 10 and the
+// sizes chosen with Default Size, saves it as savedAs and runs Calculate.
+std::string prattScript(const std::string& savedAs) {
+    BridgeModel sample;
+    initBridgeModel(sample);
+    MemberSizeTable sizes;
+    initMemberSizes(sizes);
+    EXPECT_TRUE(loadBridgeFile(example("PRATT.BRG").c_str(), sample, sizes).ok());
+    std::string script = "command 4505  # coordinate snap 10\n";
+    int size = 5;
+    for (int i = 1; i <= sample.memberCount; ++i) {
+        const Member& m = sample.members[i];
+        if (m.size != size) {
+            size = m.size;
+            script += "command " + std::to_string(3400 + size) + "\n";
+        }
+        const Joint& a = sample.joints[m.startJoint];
+        const Joint& b = sample.joints[m.endJoint];
+        const std::string from = std::to_string(a.screenX) + " " + std::to_string(a.screenY);
+        const std::string to = std::to_string(b.screenX) + " " + std::to_string(b.screenY);
+        script += "move " + from + "\npress " + from + "\ndrag " + to + "\nrelease " + to + "\n";
+    }
+    return script + "choose " + savedAs + "\ncommand 1004\ncommand 5002\n";
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+TEST(ReplayScript, ReadsEveryEventAndRefusesBadLines) {
+    std::vector<ReplayEvent> events;
+    int bad = 0;
+    std::string reason;
+    // Comments, blank lines and CR LF line ends; a '#' inside a path is part of it.
+    ASSERT_TRUE(
+        parseReplayScript("# a demo\r\n\n  press 150 250 # the left support\r\n"
+                          "drag -5 30000\nrelease 200 250\nmove 1 2\ncommand 5002\n"
+                          "answer yes\nchoose /tmp/a b#1.BRG\ncancel-file\nprint no\n"
+                          "close\nwait 1700\npng out.png",
+                          events, bad, reason))
+        << reason;
+    ASSERT_EQ(events.size(), 12u);
+    EXPECT_EQ(events[0].kind, ReplayEventKind::Press);
+    EXPECT_EQ(events[0].x, 150);
+    EXPECT_EQ(events[0].line, 3);
+    EXPECT_EQ(events[1].x, -5);
+    EXPECT_EQ(events[4].value, 5002);
+    EXPECT_EQ(events[6].text, "/tmp/a b#1.BRG");
+    EXPECT_EQ(events[8].value, 0);
+    EXPECT_EQ(events[10].value, 1700);
+    EXPECT_EQ(events[11].text, "out.png");
+
+    // Each bad line is named with its number; nothing after it counts.
+    const char* badScripts[] = {"press 1\n",       "press 1 2 3\n", "press a b\n",    "command\n",
+                                "command 5002x\n", "wait -1\n",     "answer maybe\n", "choose\n",
+                                "print perhaps\n", "close now\n",   "jump 1 2\n",     "drag 1 99999999999\n"};
+    for (const char* script : badScripts) {
+        std::vector<ReplayEvent> none;
+        const std::string text = std::string("move 1 1\n# fine so far\n") + script;
+        EXPECT_FALSE(parseReplayScript(text, none, bad, reason)) << script;
+        EXPECT_EQ(bad, 3) << script;
+        EXPECT_FALSE(reason.empty());
+    }
+}
+
+TEST(Replay, PrattDrawnByAScriptLooksLikeTheRenderOfItsFile) {
+    const std::string dir = scratch("pratt");
+    write(dir + "/pratt.txt", prattScript(dir + "/PRATT"));
+    const CliRun run =
+        cli("replay " + dir + "/pratt.txt --png " + dir + "/replayed.png --log " + dir + "/log.jsonl");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(slurp(dir + "/PRATT.BRG"), slurp(example("PRATT.BRG")));
+    const CliRun rendered = cli("render --review " + dir + "/PRATT.BRG " + dir + "/rendered.png");
+    ASSERT_EQ(rendered.status, 0) << rendered.err;
+    const std::string picture = slurp(dir + "/replayed.png");
+    EXPECT_GT(picture.size(), 1000u);
+    EXPECT_TRUE(picture == slurp(dir + "/rendered.png"));
+
+    // The log: the intro's sounds, the save dialog, and the end in Review, saved.
+    const std::vector<std::string> log = linesOf(slurp(dir + "/log.jsonl"));
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(log[0], R"({"t":100000,"kind":"sound","action":"async","file":"truckstr.wav"})");
+    EXPECT_NE(log[1].find(R"("kind":"sound","action":"stop","file":null)"), std::string::npos);
+    EXPECT_NE(log[2].find(R"("kind":"fileDialog","save":true,"answer":")"), std::string::npos);
+    EXPECT_NE(log.back().find(R"("kind":"end","mode":5004,"savedFlag":1,"name":"PRATT"})"),
+              std::string::npos);
+}
+
+TEST(Replay, LogsWhatTheUserSeesAndHowTheProgramEnded) {
+    const std::string dir = scratch("log");
+    write(dir + "/bad.BRG", "not a bridge\n");
+    write(dir + "/session.txt",
+          "command 5002\n"  // No Bridge!
+          "command 7002\n"  // the clipboard
+          "command 8002\n"  // a help page
+          "press 150 250\nrelease 250 250\n"
+          "answer cancel\n"  // not a button of the continue question: its default, No
+          "command 1001\n"
+          "answer yes\n"
+          "close\n");
+    const CliRun run =
+        cli("replay " + dir + "/session.txt --open " + dir + "/bad.BRG --log " + dir + "/log.jsonl");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string log = slurp(dir + "/log.jsonl");
+    EXPECT_NE(log.find(R"("kind":"messageBox","caption":"","text":"bad.BRG: not a bridge file)"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find(R"("text":"No Bridge!","buttons":"ok","answer":"ok"})"), std::string::npos);
+    EXPECT_NE(log.find(R"("kind":"clipboard","width":500,"height":250})"), std::string::npos);
+    EXPECT_NE(log.find(R"("kind":"help","file":"qx4gs.hlp"})"), std::string::npos);
+    EXPECT_NE(log.find(R"("buttons":"yesno","answer":"no"})"), std::string::npos);
+    EXPECT_NE(log.find(R"("buttons":"yesno","answer":"yes"})"), std::string::npos);
+    const std::vector<std::string> lines = linesOf(log);
+    EXPECT_NE(lines.back().find(R"("kind":"exit","code":0})"), std::string::npos) << lines.back();
+
+    // Events after the program ended are not delivered; the run still counts as done.
+    write(dir + "/after.txt", "command 1007\ncommand 8003\n");
+    const CliRun ended = cli("replay " + dir + "/after.txt --log " + dir + "/after.jsonl");
+    EXPECT_EQ(ended.status, 0);
+    EXPECT_EQ(slurp(dir + "/after.jsonl").find("Trussmill v4.8"), std::string::npos);
+}
+
+TEST(Replay, BadScriptsAndUsage) {
+    const std::string dir = scratch("bad");
+    write(dir + "/bad.txt", "command 5002\n\nrelease 10\n");
+    const CliRun bad =
+        cli("replay " + dir + "/bad.txt --log " + dir + "/bad.jsonl --png " + dir + "/bad.png");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, dir + "/bad.txt:3: release takes two whole numbers X Y\n");
+    EXPECT_FALSE(exists(dir + "/bad.jsonl"));
+    EXPECT_FALSE(exists(dir + "/bad.png"));
+
+    EXPECT_EQ(cli("replay " + dir + "/missing.txt").status, 1);
+    write(dir + "/empty.txt", "");
+    EXPECT_EQ(cli("replay " + dir + "/empty.txt --open " + dir + "/missing.BRG").status, 1);
+    EXPECT_EQ(cli("replay").status, 2);
+    EXPECT_EQ(cli("replay " + dir + "/empty.txt --png").status, 2);
+    EXPECT_EQ(cli("replay " + dir + "/empty.txt --fast").status, 2);
+    EXPECT_EQ(cli("replay " + dir + "/empty.txt " + dir + "/empty.txt").status, 2);
+    // A PNG that cannot be written is a failure, named.
+    const CliRun unwritable = cli("replay " + dir + "/empty.txt --png " + dir + "/no/such/folder.png");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("folder.png"), std::string::npos);
+}
+
+}  // namespace
