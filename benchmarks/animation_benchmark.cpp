@@ -13,18 +13,11 @@ namespace {
 
 struct Stage {
     Surface window{BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT, WHITE};
-    DrawingResources resources;
+    DrawingResources resources = syntheticResources();
     TruckOutline outline{};
     TestBridge bridge = largestLegalBridge(JointOrder::DeckFirst);
 
-    Stage() {
-        resources.boardBitmap = syntheticSite();
-        resources.truckBitmap = syntheticTruck();
-        resources.truckMaskBitmap = syntheticTruckMask();
-        resources.overlay = Surface(OVERLAY_WIDTH, OVERLAY_HEIGHT);
-        resources.backBuffer = Surface(BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT);
-        initTruckOutline(outline);
-    }
+    Stage() { initTruckOutline(outline); }
 };
 
 // A frame with the truck somewhere along its 613 columns, under the deck band's members.

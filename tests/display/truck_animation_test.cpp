@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/display/animation_stage.h"
@@ -33,16 +35,17 @@ std::vector<Point> strokePixels(Point a, Point b) {
     return pixels;
 }
 
-std::vector<SoundAction> actionsOf(const std::vector<SoundRecord>& sounds) {
-    std::vector<SoundAction> actions;
-    for (const SoundRecord& s : sounds) actions.push_back(s.action);
-    return actions;
+void timeSounds(AnimationStage& stage) {
+    stage.shell.setSoundLength("truckstr.wav", STARTER_MS);
+    stage.shell.setSoundLength("truckwh.wav", HORN_MS);
 }
 
-std::vector<std::string> filesOf(const std::vector<SoundRecord>& sounds) {
-    std::vector<std::string> files;
-    for (const SoundRecord& s : sounds) files.push_back(s.fileName);
-    return files;
+using SoundCall = std::pair<SoundAction, std::string>;
+
+std::vector<SoundCall> callsOf(const std::vector<SoundRecord>& sounds) {
+    std::vector<SoundCall> calls;
+    for (const SoundRecord& s : sounds) calls.emplace_back(s.action, s.fileName);
+    return calls;
 }
 
 // Every frame of the list starts more than `ms` after the one before it.
@@ -122,8 +125,7 @@ TEST(TruckDrive, FramesStopsSoundsAndPausesForEachVerdict) {
     // picture; "truckwh.wav" plays to its end, then "cheers.wav" starts.
     {
         AnimationStage stage;
-        stage.shell.setSoundLength("truckstr.wav", STARTER_MS);
-        stage.shell.setSoundLength("truckwh.wav", HORN_MS);
+        timeSounds(stage);
         TestBridge pratt = prattBridge(false);
         AnimationInputs inputs = analysedInputs(pratt);
         ASSERT_FALSE(inputs.bridgeFailed);
@@ -143,12 +145,11 @@ TEST(TruckDrive, FramesStopsSoundsAndPausesForEachVerdict) {
         EXPECT_EQ(stage.shown.front().tick, start);
 
         const std::vector<SoundRecord>& sounds = stage.shell.sounds();
-        EXPECT_EQ(filesOf(sounds),
-                  (std::vector<std::string>{"truckstr.wav", "truck.wav", "", "truckwh.wav", "cheers.wav"}));
-        EXPECT_EQ(actionsOf(sounds),
-                  (std::vector<SoundAction>{SoundAction::PlaySynchronous, SoundAction::PlayLooping,
-                                            SoundAction::Stop, SoundAction::PlaySynchronous,
-                                            SoundAction::PlayAsynchronous}));
+        EXPECT_EQ(callsOf(sounds), (std::vector<SoundCall>{{SoundAction::PlaySynchronous, "truckstr.wav"},
+                                                           {SoundAction::PlayLooping, "truck.wav"},
+                                                           {SoundAction::Stop, ""},
+                                                           {SoundAction::PlaySynchronous, "truckwh.wav"},
+                                                           {SoundAction::PlayAsynchronous, "cheers.wav"}}));
         EXPECT_EQ(sounds[1].tick, start + STARTER_MS);
         EXPECT_EQ(frames.front().tick, start + STARTER_MS);
         EXPECT_GT(sounds[2].tick - frames.back().tick, 50u);  // the last frame lasts its time too
@@ -173,8 +174,7 @@ TEST(TruckDrive, FramesStopsSoundsAndPausesForEachVerdict) {
     // 2000 ms with the fallen bridge on the window.
     {
         AnimationStage stage;
-        stage.shell.setSoundLength("truckstr.wav", STARTER_MS);
-        stage.shell.setSoundLength("truckwh.wav", HORN_MS);
+        timeSounds(stage);
         TestBridge pratt = prattBridge(true);
         AnimationInputs inputs = analysedInputs(pratt);
         ASSERT_TRUE(inputs.bridgeFailed);
@@ -191,16 +191,15 @@ TEST(TruckDrive, FramesStopsSoundsAndPausesForEachVerdict) {
         EXPECT_EQ(stage.window().pixel(250, 230), BLACK);  // the member above the band as drawn
 
         AnimationStage whole;
-        whole.shell.setSoundLength("truckstr.wav", STARTER_MS);
-        whole.shell.setSoundLength("truckwh.wav", HORN_MS);
+        timeSounds(whole);
         whole.run(pratt.model, inputs);
         const std::vector<SoundRecord>& sounds = whole.shell.sounds();
-        EXPECT_EQ(filesOf(sounds), (std::vector<std::string>{"truckstr.wav", "truck.wav", "", "truckwh.wav",
-                                                             "crash.wav", ""}));
-        EXPECT_EQ(actionsOf(sounds),
-                  (std::vector<SoundAction>{SoundAction::PlaySynchronous, SoundAction::PlayLooping,
-                                            SoundAction::Stop, SoundAction::PlayAsynchronous,
-                                            SoundAction::PlayLooping, SoundAction::Stop}));
+        EXPECT_EQ(callsOf(sounds), (std::vector<SoundCall>{{SoundAction::PlaySynchronous, "truckstr.wav"},
+                                                           {SoundAction::PlayLooping, "truck.wav"},
+                                                           {SoundAction::Stop, ""},
+                                                           {SoundAction::PlayAsynchronous, "truckwh.wav"},
+                                                           {SoundAction::PlayLooping, "crash.wav"},
+                                                           {SoundAction::Stop, ""}}));
         EXPECT_EQ(sounds[3].tick, sounds[2].tick);
         EXPECT_GT(sounds[4].tick - sounds[3].tick, 1700u);
         const std::vector<ShownFrame> collapse = whole.collapseFrames();
