@@ -3,6 +3,7 @@
 // frame, and the window strip it redraws.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 

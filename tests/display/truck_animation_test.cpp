@@ -3,6 +3,7 @@
 // in front of the truck, and a run with sound off.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
