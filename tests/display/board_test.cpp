@@ -17,16 +17,8 @@ constexpr Color YELLOW = rgb(255, 255, 0);
 
 struct Board {
     Surface window{BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT, WHITE};
-    DrawingResources resources;
+    DrawingResources resources = syntheticResources();
     PanelState panels;
-
-    Board() {
-        resources.boardBitmap = syntheticSite();
-        resources.truckBitmap = syntheticTruck();
-        resources.truckMaskBitmap = syntheticTruckMask();
-        resources.overlay = Surface(OVERLAY_WIDTH, OVERLAY_HEIGHT);
-        resources.backBuffer = Surface(BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT);
-    }
 };
 
 std::vector<Point> pixelsOf(const Surface& s, Color c) {

@@ -50,3 +50,15 @@ inline Pictures syntheticPictures() {
     p.start = Surface(640, 480, rgb(0, 0, 128));
     return p;
 }
+
+// Drawing resources as the main window's creation makes them, from the stand-in pictures, without
+// a window: the overlay and the back buffer white.
+inline DrawingResources syntheticResources() {
+    DrawingResources r;
+    r.boardBitmap = syntheticSite();
+    r.truckBitmap = syntheticTruck();
+    r.truckMaskBitmap = syntheticTruckMask();
+    r.overlay = Surface(OVERLAY_WIDTH, OVERLAY_HEIGHT);
+    r.backBuffer = Surface(BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT);
+    return r;
+}
