@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "display/board.h"
 #include "display/panels.h"
+#include "display/truck_animation.h"
 #include "files/dxf_export.h"
 #include "files/vrml_export.h"
 #include "model/validation.h"
@@ -245,7 +246,16 @@ void MainWindow::animate() {
     updateGeometry(model, program_.memberSizes);
     analyzeBridge(model, program_.options, program_.results, program_.workspace);
     selectTool(Mode::Animate);
-    // The truck's crossing comes here.
+    if (ready_) {
+        AnimationInputs inputs;
+        inputs.bridgeUnstable = program_.results.bridgeUnstable != 0;
+        inputs.bridgeFailed = program_.results.bridgeFailed != 0;
+        inputs.soundOn = state.soundSetting == SOUND_ON;
+        inputs.clientWidth = state.clientWidth;
+        inputs.clientHeight = state.clientHeight;
+        runAnimation(shell_, shell_.windowSurface(), program_.resources, program_.truckOutline, model, inputs,
+                     state.frameClock);
+    }
     selectTool(Mode::Review);
     state.selectedMember = 1;
     repaint();

@@ -63,6 +63,7 @@ MessageResult MainWindow::handleMessage(const WindowMessage& message) {
 
 void MainWindow::onCreate() {
     initMemberSizes(program_.memberSizes);
+    initTruckOutline(program_.truckOutline);
 
     Pictures pictures;
     // The pictures are built into the program; a missing one only leaves its area blank.

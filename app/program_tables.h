@@ -8,6 +8,7 @@
 #include "analysis/member_sizes.h"
 #include "app/app_state.h"
 #include "display/drawing_resources.h"
+#include "display/truck_animation.h"
 #include "model/bridge_model.h"
 #include "model/editing.h"
 
@@ -20,6 +21,7 @@ struct Program {
     AppState state;
     DrawingResources resources;
     PendingMember pendingMember{};  // the member being drawn while state.drawingMember is true
+    TruckOutline truckOutline{};    // the falling truck's strokes, filled when the window is made
 
     Program() : results{} {
         initBridgeModel(model);

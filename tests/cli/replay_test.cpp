@@ -147,6 +147,63 @@ TEST(Replay, LogsWhatTheUserSeesAndHowTheProgramEnded) {
     EXPECT_EQ(slurp(dir + "/after.jsonl").find("Trussmill v4.8"), std::string::npos);
 }
 
+// The sounds of a log in order, as "action file" words.
+std::vector<std::string> soundsOf(const std::string& log) {
+    std::vector<std::string> sounds;
+    for (const std::string& line : linesOf(log)) {
+        if (line.find(R"("kind":"sound")") == std::string::npos) continue;
+        const size_t action = line.find(R"("action":")") + 10;
+        const size_t file = line.find(R"("file":)");
+        std::string word = line.substr(action, line.find('"', action) - action);
+        const std::string name = line.substr(file + 7, line.find('}', file) - file - 7);
+        sounds.push_back(word + " " + name);
+    }
+    return sounds;
+}
+
+TEST(Replay, TheTruckCrossesAndTheProgramEndsInReview) {
+    const std::string dir = scratch("animate");
+    // A passed bridge: the engine starts, the truck drives 613 frames, the horn, then cheers.
+    write(dir + "/passed.txt", "command 5003\n");
+    ASSERT_EQ(cli("replay " + dir + "/passed.txt --open " + example("PRATT.BRG") + " --log " + dir +
+                  "/passed.jsonl --png " + dir + "/passed.png")
+                  .status,
+              0);
+    const std::vector<std::string> passed = soundsOf(slurp(dir + "/passed.jsonl"));
+    const std::vector<std::string> passedWanted = {
+        "async \"truckstr.wav\"", "stop null", "sync \"truckstr.wav\"",
+        "loop \"truck.wav\"",     "stop null", "sync \"truckwh.wav\"",
+        "async \"cheers.wav\""};
+    EXPECT_EQ(passed, passedWanted);
+    ASSERT_EQ(cli("render --review " + example("PRATT.BRG") + " " + dir + "/passed-review.png").status, 0);
+    EXPECT_TRUE(slurp(dir + "/passed.png") == slurp(dir + "/passed-review.png"));
+
+    // A failed bridge (the deck weight is too much for it): the horn, the crash, silence.
+    write(dir + "/failed.txt", "command 6002\ncommand 5003\n");
+    ASSERT_EQ(cli("replay " + dir + "/failed.txt --open " + example("PRATT.BRG") + " --log " + dir +
+                  "/failed.jsonl --png " + dir + "/failed.png")
+                  .status,
+              0);
+    const std::vector<std::string> failed = soundsOf(slurp(dir + "/failed.jsonl"));
+    const std::vector<std::string> failedWanted = {
+        "async \"truckstr.wav\"", "stop null", "sync \"truckstr.wav\"",
+        "loop \"truck.wav\"",     "stop null", "async \"truckwh.wav\"",
+        "loop \"crash.wav\"",     "stop null"};
+    EXPECT_EQ(failed, failedWanted);
+    ASSERT_EQ(cli("render --review --deck-weight " + example("PRATT.BRG") + " " + dir + "/failed-review.png")
+                  .status,
+              0);
+    EXPECT_TRUE(slurp(dir + "/failed.png") == slurp(dir + "/failed-review.png"));
+
+    // With Use Sound off the run is silent after the intro.
+    write(dir + "/quiet.txt", "command 7003\ncommand 5003\n");
+    ASSERT_EQ(
+        cli("replay " + dir + "/quiet.txt --open " + example("PRATT.BRG") + " --log " + dir + "/quiet.jsonl")
+            .status,
+        0);
+    EXPECT_EQ(soundsOf(slurp(dir + "/quiet.jsonl")).size(), 2u);
+}
+
 TEST(Replay, BadScriptsAndUsage) {
     const std::string dir = scratch("bad");
     write(dir + "/bad.txt", "command 5002\n\nrelease 10\n");
