@@ -99,7 +99,7 @@ void memberRows(ReportDocument& document, const BridgeModel& model) {
         document.number(300, y, m.angle * DEGREES_PER_RADIAN, 3);
         document.number(370, y, m.allowableTension, 4);
         allowableCompressionText(document, 435, y, m.allowableCompression);
-        document.number(490, y, m.weight / 1000.0, 5);
+        document.numberBefore(490, y, m.weight / 1000.0, 5, 570);  // under 0.1 kips: fewer digits
         document.number(570, y, m.deckLoad, 4);
         document.number(660, y, m.liveLoad, 4);
     }

@@ -3,6 +3,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "model/format_significant.h"
 #include "print/reports.h"
@@ -98,6 +99,14 @@ void allowableCompressionText(ReportDocument& document, int x, int y, double kip
     } else {
         document.number(x, y, kips, 4);
     }
+}
+
+void ReportDocument::numberBefore(int x, int y, double value, int significantDigits, int nextColumnX) {
+    SignificantText text = formatSignificant(value, significantDigits);
+    while (significantDigits > 1 && x + CHAR_ADVANCE_UNITS * std::strlen(text.c_str()) > nextColumnX) {
+        text = formatSignificant(value, --significantDigits);
+    }
+    printer_.textOut(x, y, text.c_str());
 }
 
 void drawBridgePicture(PrintSurface& printer, const BridgeModel& model, JointMarks marks) {

@@ -12,6 +12,9 @@ namespace report {
 
 constexpr int FONT_HEIGHT_UNITS = 16;  // 0.16 inch, also the height of a table line
 constexpr double DEGREES_PER_RADIAN = 57.2957795;
+// The advance of one character of the report font: a fixed-pitch face with a 16-unit cell has an
+// em of about 13.75 units and advances about 0.6 em. Keeps long values out of the next column.
+constexpr double CHAR_ADVANCE_UNITS = 8.3;
 
 // Table line L is printed at y = -600 - 16 L. Line 1 is the first row on the first page; a page
 // break restarts the count at -30, so a continuation page's rows run from line -29 (y = -136) to
@@ -56,6 +59,10 @@ class ReportDocument {
     void text(int x, int y, const char* format, ...) __attribute__((format(printf, 4, 5)));
     // A real value with the given number of significant digits (formatSignificant).
     void number(int x, int y, double value, int significantDigits);
+    // The same, with fewer digits when the text would reach nextColumnX: small values in the
+    // exponential form are wider than some columns, and the next column's blank background
+    // would cover their last digits.
+    void numberBefore(int x, int y, double value, int significantDigits, int nextColumnX);
 
     PrintSurface& printer() { return printer_; }
 

@@ -52,7 +52,7 @@ void memberRows(ReportDocument& document, const BridgeModel& model) {
         document.text(100, y, "%2.2d", m.size);
         document.number(158, y, m.length, 4);
         document.number(238, y, m.angle * DEGREES_PER_RADIAN, 3);
-        document.number(m.force < 0 ? 308 : 312, y, m.force, 6);
+        document.numberBefore(m.force < 0 ? 308 : 312, y, m.force, 6, 410);  // under 0.1 kips: fewer digits
         document.number(410, y, m.allowableTension, 4);
         allowableCompressionText(document, 516, y, m.allowableCompression);
         if (m.forceRatio == FAILED_RATIO) {

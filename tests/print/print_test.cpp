@@ -236,6 +236,7 @@ TEST(PrintedReports, BridgePicture) {
                            [](const PrintOp& op) { return op.kind == PrintOpKind::MoveTo; });
     ASSERT_NE(at, r.ops.end());
     const size_t i = static_cast<size_t>(at - r.ops.begin());
+    ASSERT_LT(i + 5, r.ops.size());
     EXPECT_EQ((std::vector<int>{r.ops[i].a, r.ops[i].b}), (std::vector<int>{45, -235}));
     EXPECT_EQ(r.ops[i + 1].kind, PrintOpKind::LineTo);
     EXPECT_EQ((std::vector<int>{r.ops[i + 1].a, r.ops[i + 1].b}), (std::vector<int>{195, -235}));
@@ -326,9 +327,16 @@ TEST(PrintedReports, DataReportSummaryAndRows) {
     slender.joint(0, 0);
     slender.joint(100, 0);
     slender.member(1, 2, 1);
+    // A member under 0.1 kips prints its weight with as many digits as keep it off the next
+    // column (4 ft of size 1 weigh 37.43 lb, "3.7431e-002" in five digits).
+    slender.joint(104, 0);
+    slender.member(2, 3, 1);
     const Recorded s = dataReport(slender);
     EXPECT_EQ(s.find("< 1.0").x, 435);
     EXPECT_LT(slender.model.members[1].allowableCompression, 1.0);
+    EXPECT_EQ(s.row(1, -600 - 16 * 10).at(8), g(slender.model.members[2].weight / 1000.0, 3));
+    EXPECT_EQ(g(slender.model.members[2].weight / 1000.0, 3), "3.74e-002");
+    expectInsideFrameWithoutOverlaps(s);
 }
 
 TEST(PrintedReports, DataReportPageBreaks) {
@@ -425,11 +433,16 @@ TEST(PrintedReports, ResultsReport) {
     wm.members[2].force = 12.5;
     wm.members[3].allowableCompression = 0.4;
     wm.members[4].forceRatio = FAILED_RATIO;
+    wm.members[5].force = -0.0734567;  // six digits would run into the next column
+    wm.members[6].force = 0.0734567;
     a.options = AnalysisOptions{1, 1, 1, 1};
     a.results->bridgeFailed = 1;
     const Recorded w = resultsReport(a);
     EXPECT_EQ(w.find("-12.5").x, 308);
     EXPECT_EQ(w.find("12.5").x, 312);
+    EXPECT_EQ(w.find("-7.3457e-002").x, 308);
+    EXPECT_EQ(w.find("7.3457e-002").x, 312);
+    expectInsideFrameWithoutOverlaps(w);
     EXPECT_EQ(w.find("< 1.0").x, 516);
     EXPECT_EQ(w.find("< 1.0").y, -648);
     EXPECT_EQ(w.find("FAIL").x, 630);
