@@ -9,6 +9,7 @@
 
 #include "cli/bridge_run.h"
 #include "cli/grade.h"
+#include "cli/pdf_report.h"
 #include "cli/render.h"
 #include "cli/reports.h"
 #include "files/dxf_export.h"
@@ -30,6 +31,7 @@ const char kUsage[] =
     "  trussmill-cli dxf FILE.BRG OUT.DXF\n"
     "  trussmill-cli vrml FILE.BRG OUT.WRL\n"
     "  trussmill-cli render [--review] [OPTIONS] FILE.BRG OUT.png\n"
+    "  trussmill-cli report [--results] [OPTIONS] FILE.BRG OUT.pdf\n"
     "  trussmill-cli --help\n"
     "\n"
     "Commands:\n"
@@ -60,6 +62,9 @@ const char kUsage[] =
     "  render   Writes the board as the program shows it, as PNG: in Build mode, or with --review\n"
     "           after Calculate (failed members red, member 1 highlighted, its results row in the\n"
     "           panel).\n"
+    "  report   Writes the printed data report (joints and members with their loads and allowable\n"
+    "           forces), or with --results the results report of Calculate, as a PDF file on Letter\n"
+    "           paper. A bridge that fails the check before an analysis gets no results report.\n"
     "\n"
     "OPTIONS (the Options menu; all off unless given):\n"
     "  --dead-load    include the truss's own weight\n"
@@ -67,8 +72,8 @@ const char kUsage[] =
     "  --live-load    include the additional live load\n"
     "  --min-force    design every member for a minimum force of 6 kips\n"
     "\n"
-    "Exit status: 0 done, 1 a file could not be read or written (the reason names the file),\n"
-    "2 a usage error.\n";
+    "Exit status: 0 done, 1 a file could not be read or written (the reason names the file) or a\n"
+    "report's bridge cannot be analysed, 2 a usage error.\n";
 
 int usageError(const char* what) {
     std::fprintf(stderr, "trussmill-cli: %s\n\n%s", what, kUsage);
@@ -85,11 +90,12 @@ struct CommandLine {
     bool json = false;
     bool csv = false;
     bool review = false;
+    bool results = false;
     std::vector<std::string> operands;
 };
 
-// Takes the flags a command allows (a string of the letters j, c, r, o: --json, --csv,
-// --review, the analysis options) in any position; everything else is an operand.
+// Takes the flags a command allows (a string of the letters j, c, r, s, o: --json, --csv,
+// --review, --results, the analysis options) in any position; everything else is an operand.
 bool parse(int argc, char** argv, const char* allowed, CommandLine& line, std::string& error) {
     auto allows = [&](char c) { return std::strchr(allowed, c) != nullptr; };
     bool operandsOnly = false;
@@ -113,6 +119,8 @@ bool parse(int argc, char** argv, const char* allowed, CommandLine& line, std::s
             line.csv = true;
         } else if (allows('r') && std::strcmp(a, "--review") == 0) {
             line.review = true;
+        } else if (allows('s') && std::strcmp(a, "--results") == 0) {
+            line.results = true;
         } else {
             error = std::string("unknown option ") + a + " for " + argv[1];
             return false;
@@ -181,6 +189,21 @@ int renderCommand(const CommandLine& line) {
     return kOk;
 }
 
+int reportCommand(const CommandLine& line) {
+    if (line.operands.size() != 2) return usageError("report takes a bridge file and an output file");
+    auto run = loadRun(line.operands[0], line.options);
+    if (!run) return kFileError;
+    if (line.results) {
+        run->calculate();
+        if (run->check) return fileError(line.operands[0].c_str(), run->check);
+    }
+    const char* reason = "";
+    if (!writeReportPdf(*run, line.results, localTimeNow(), line.operands[1].c_str(), &reason)) {
+        return fileError(line.operands[1].c_str(), reason);
+    }
+    return kOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -191,15 +214,21 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return kOk;
     }
+    // One command per line, kept by hand.
+    // clang-format off
     struct {
         const char* name;
         const char* flags;
         int (*run)(const CommandLine&);
-    } const commands[] = {{"analyze", "oj", analyzeCommand},
-                          {"grade", "oc", gradeCommand},
-                          {"dxf", "", dxfCommand},
-                          {"vrml", "", vrmlCommand},
-                          {"render", "or", renderCommand}};
+    } const commands[] = {
+        {"analyze", "oj", analyzeCommand},
+        {"grade", "oc", gradeCommand},
+        {"dxf", "", dxfCommand},
+        {"vrml", "", vrmlCommand},
+        {"render", "or", renderCommand},
+        {"report", "os", reportCommand},
+    };
+    // clang-format on
     for (const auto& c : commands) {
         if (std::strcmp(command, c.name) != 0) continue;
         CommandLine line;

@@ -1,57 +1,19 @@
 // trussmill-cli run as a user would: the sample bridges, malformed files refused with a one-line
 // reason and nothing written, usage errors, grading a folder, and the exports and the picture.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "files/bridge_file.h"
 #include "files/dxf_export.h"
-#include "files/file_paths.h"
 #include "files/vrml_export.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/test_bridges.h"
 
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string scratch(const char* name) { return scratchFolder(std::string("cli-") + name); }
-
-std::string slurp(const std::string& path) {
-    std::string text;
-    readWholeFile(path.c_str(), text, 1 << 24);
-    return text;
-}
-
-bool exists(const std::string& path) {
-    struct stat s;
-    return ::stat(path.c_str(), &s) == 0;
-}
-
-CliRun cli(const std::string& arguments) {
-    // Tests run side by side in separate processes: the process id keeps their files apart.
-    static int counter = 0;
-    const std::string base = scratch("runs") + "/" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-    const std::string command =
-        std::string("\"") + TRUSSMILL_CLI + "\" " + arguments + " >" + base + ".out 2>" + base + ".err";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(base + ".out"), slurp(base + ".err")};
-}
-
-std::string example(const char* name) {
-    return std::string(TRUSSMILL_SOURCE_DIR) + "/examples/" + name;
-}
 
 void write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
