@@ -1,5 +1,7 @@
 // The data report: the bridge as drawn, with one row per joint (position, kind and load shares)
 // and one row per member (ends, size, length, angle, allowable forces, weight and load shares).
+#include <span>
+
 #include "analysis/loads.h"
 #include "analysis/member_evaluation.h"
 #include "model/format_significant.h"
@@ -14,45 +16,35 @@ namespace {
 // or above; otherwise it starts a page of its own.
 constexpr int LAST_MEMBER_HEADING_LINE = 13;
 
+struct HeadingText {
+    int x;
+    const char* text;
+};
+
+constexpr HeadingText JOINT_HEADINGS[] = {{10, "Joint"},        {70, "X Coord."},   {160, "Y Coord."},
+                                          {250, "Joint Type"},  {360, "Dead Load"}, {470, "Deck Load"},
+                                          {580, "Traffic Load"}};
+constexpr HeadingText JOINT_UNITS[] = {{20, "#"},       {80, "(ft.)"},   {170, "(ft.)"}, {280, "#"},
+                                       {370, "(kips)"}, {485, "(kips)"}, {600, "(kips)"}};
+constexpr HeadingText MEMBER_HEADINGS[] = {
+    {10, "Memb."},  {73, "Jt1"},           {115, "Jt2"},      {155, "Memb."},    {220, "Length"},
+    {290, "Angle"}, {368, "Allow. Force"}, {478, "Self-Wt."}, {550, "Deck-Wt."}, {645, "Traffic"}};
+constexpr HeadingText MEMBER_UNITS[] = {{30, "#"},       {80, "#"},       {120, "#"},     {155, "Size#"},
+                                        {230, "(ft.)"},  {289, "(deg.)"}, {370, "T(k)"},  {440, "C(k)"},
+                                        {490, "(kips)"}, {560, "(kips)"}, {650, "(kips)"}};
+
+void headingLine(PrintSurface& printer, int y, std::span<const HeadingText> line) {
+    for (const HeadingText& h : line) printer.textOut(h.x, y, h.text);
+}
+
 void jointHeadings(PrintSurface& printer, int headingY, int unitsY) {
-    printer.textOut(10, headingY, "Joint");
-    printer.textOut(70, headingY, "X Coord.");
-    printer.textOut(160, headingY, "Y Coord.");
-    printer.textOut(250, headingY, "Joint Type");
-    printer.textOut(360, headingY, "Dead Load");
-    printer.textOut(470, headingY, "Deck Load");
-    printer.textOut(580, headingY, "Traffic Load");
-    printer.textOut(20, unitsY, "#");
-    printer.textOut(80, unitsY, "(ft.)");
-    printer.textOut(170, unitsY, "(ft.)");
-    printer.textOut(280, unitsY, "#");
-    printer.textOut(370, unitsY, "(kips)");
-    printer.textOut(485, unitsY, "(kips)");
-    printer.textOut(600, unitsY, "(kips)");
+    headingLine(printer, headingY, JOINT_HEADINGS);
+    headingLine(printer, unitsY, JOINT_UNITS);
 }
 
 void memberHeadings(PrintSurface& printer, int headingY, int unitsY) {
-    printer.textOut(10, headingY, "Memb.");
-    printer.textOut(73, headingY, "Jt1");
-    printer.textOut(115, headingY, "Jt2");
-    printer.textOut(155, headingY, "Memb.");
-    printer.textOut(220, headingY, "Length");
-    printer.textOut(290, headingY, "Angle");
-    printer.textOut(368, headingY, "Allow. Force");
-    printer.textOut(478, headingY, "Self-Wt.");
-    printer.textOut(550, headingY, "Deck-Wt.");
-    printer.textOut(645, headingY, "Traffic");
-    printer.textOut(30, unitsY, "#");
-    printer.textOut(80, unitsY, "#");
-    printer.textOut(120, unitsY, "#");
-    printer.textOut(155, unitsY, "Size#");
-    printer.textOut(230, unitsY, "(ft.)");
-    printer.textOut(289, unitsY, "(deg.)");
-    printer.textOut(370, unitsY, "T(k)");
-    printer.textOut(440, unitsY, "C(k)");
-    printer.textOut(490, unitsY, "(kips)");
-    printer.textOut(560, unitsY, "(kips)");
-    printer.textOut(650, unitsY, "(kips)");
+    headingLine(printer, headingY, MEMBER_HEADINGS);
+    headingLine(printer, unitsY, MEMBER_UNITS);
 }
 
 void summary(ReportDocument& document, const BridgeModel& model, const LocalTime& date) {
