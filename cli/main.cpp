@@ -9,7 +9,7 @@
 
 #include "cli/bridge_run.h"
 #include "cli/grade.h"
-#include "cli/pdf_report.h"
+#include "cli/print_pdf.h"
 #include "cli/render.h"
 #include "cli/reports.h"
 #include "files/dxf_export.h"
@@ -30,8 +30,8 @@ const char kUsage[] =
     "  trussmill-cli grade [OPTIONS] [--csv] FILES_OR_FOLDERS...\n"
     "  trussmill-cli dxf FILE.BRG OUT.DXF\n"
     "  trussmill-cli vrml FILE.BRG OUT.WRL\n"
-    "  trussmill-cli render [--review] [OPTIONS] FILE.BRG OUT.png\n"
     "  trussmill-cli report [--results] [OPTIONS] FILE.BRG OUT.pdf\n"
+    "  trussmill-cli render [--review] [OPTIONS] FILE.BRG OUT.png\n"
     "  trussmill-cli --help\n"
     "\n"
     "Commands:\n"
@@ -59,12 +59,12 @@ const char kUsage[] =
     "           others go on. --csv writes comma-separated values with a header line.\n"
     "  dxf      Writes the DXF drawing the program's Make DXF command writes, to OUT.DXF.\n"
     "  vrml     Writes the VRML 1.0 scene the program's Make VRML command writes, to OUT.WRL.\n"
-    "  render   Writes the board as the program shows it, as PNG: in Build mode, or with --review\n"
-    "           after Calculate (failed members red, member 1 highlighted, its results row in the\n"
-    "           panel).\n"
     "  report   Writes the printed data report (joints and members with their loads and allowable\n"
     "           forces), or with --results the results report of Calculate, as a PDF file on Letter\n"
     "           paper. A bridge that fails the check before an analysis gets no results report.\n"
+    "  render   Writes the board as the program shows it, as PNG: in Build mode, or with --review\n"
+    "           after Calculate (failed members red, member 1 highlighted, its results row in the\n"
+    "           panel).\n"
     "\n"
     "OPTIONS (the Options menu; all off unless given):\n"
     "  --dead-load    include the truss's own weight\n"
@@ -214,21 +214,21 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return kOk;
     }
-    // One command per line, kept by hand.
-    // clang-format off
     struct {
         const char* name;
         const char* flags;
         int (*run)(const CommandLine&);
     } const commands[] = {
+        // One command per line, kept by hand.
+        // clang-format off
         {"analyze", "oj", analyzeCommand},
         {"grade", "oc", gradeCommand},
         {"dxf", "", dxfCommand},
         {"vrml", "", vrmlCommand},
         {"render", "or", renderCommand},
         {"report", "os", reportCommand},
+        // clang-format on
     };
-    // clang-format on
     for (const auto& c : commands) {
         if (std::strcmp(command, c.name) != 0) continue;
         CommandLine line;

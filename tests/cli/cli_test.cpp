@@ -1,22 +1,28 @@
 // trussmill-cli run as a user would: the sample bridges, malformed files refused with a one-line
 // reason and nothing written, usage errors, grading a folder, and the exports and the picture.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "files/bridge_file.h"
 #include "files/dxf_export.h"
+#include "files/file_paths.h"
 #include "files/vrml_export.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/test_bridges.h"
 
 namespace {
 
-void write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
+std::string scratch(const char* name) {
+    return scratchFolder(std::string("cli-") + name);
 }
 
 int lines(const std::string& text) {

@@ -19,6 +19,19 @@ namespace {
 
 constexpr double kDegreesPerRadian = 57.2957795;
 
+std::string scratch(const char* name) {
+    return scratchFolder(std::string("cli-") + name);
+}
+
+// Runs one of poppler's tools with its output and errors caught.
+CliRun runCommand(const std::string& command) {
+    static int counter = 0;
+    const std::string base =
+        scratch("poppler") + "/" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    const int raw = std::system((command + " >" + base + ".out 2>" + base + ".err").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(base + ".out"), slurp(base + ".err")};
+}
+
 std::vector<std::string> words(const std::string& text) {
     std::istringstream in(text);
     std::vector<std::string> out;
@@ -212,12 +225,7 @@ TEST(CliReport, RefusesAndWritesNothing) {
     EXPECT_NE(loose.err.find("Unattached joint."), std::string::npos) << loose.err;
     EXPECT_NE(loose.err.find("LOOSE.BRG"), std::string::npos) << loose.err;
     EXPECT_FALSE(exists(out));
-    {
-        std::FILE* f = std::fopen(out.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fputs("earlier", f);
-        std::fclose(f);
-    }
+    write(out, "earlier");
     EXPECT_EQ(cli("report --results " + dir + "/LOOSE.BRG " + out).status, 1);
     EXPECT_EQ(slurp(out), "earlier");
     // Its data report is still written.

@@ -1,5 +1,4 @@
-// trussmill-cli run as a separate process the way a user runs it, with its exit status and what
-// it printed, and the files its tests read and write.
+// Runs trussmill-cli as a user would, and the small file helpers its tests share.
 #pragma once
 
 #include <sys/stat.h>
@@ -7,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "files/file_paths.h"
@@ -17,10 +17,6 @@ struct CliRun {
     std::string out;
     std::string err;
 };
-
-inline std::string scratch(const char* name) {
-    return scratchFolder(std::string("cli-") + name);
-}
 
 inline std::string slurp(const std::string& path) {
     std::string text;
@@ -33,20 +29,21 @@ inline bool exists(const std::string& path) {
     return ::stat(path.c_str(), &s) == 0;
 }
 
-// Runs any shell command with its output and errors caught in files.
-inline CliRun runCommand(const std::string& command) {
-    // Tests run side by side in separate processes: the process id keeps their files apart.
-    static int counter = 0;
-    const std::string base =
-        scratch("runs") + "/" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-    const int raw = std::system((command + " >" + base + ".out 2>" + base + ".err").c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(base + ".out"), slurp(base + ".err")};
-}
-
 inline CliRun cli(const std::string& arguments) {
-    return runCommand(std::string("\"") + TRUSSMILL_CLI + "\" " + arguments);
+    // Tests run side by side in separate processes: the process id keeps their files apart.
+    static int counter = 0;  // one per test program
+    const std::string base =
+        scratchFolder("cli-runs") + "/" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    const std::string command =
+        std::string("\"") + TRUSSMILL_CLI + "\" " + arguments + " >" + base + ".out 2>" + base + ".err";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(base + ".out"), slurp(base + ".err")};
 }
 
 inline std::string example(const char* name) {
     return std::string(TRUSSMILL_SOURCE_DIR) + "/examples/" + name;
+}
+
+inline void write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
 }

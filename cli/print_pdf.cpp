@@ -1,5 +1,5 @@
 // The reports drawn on a PDF printer in memory, then written to disk in one atomic step.
-#include "cli/pdf_report.h"
+#include "cli/print_pdf.h"
 
 #include <ctime>
 
