@@ -177,18 +177,6 @@ int vrmlCommand(const CommandLine& line) {
     return exportCommand(line, false);
 }
 
-int renderCommand(const CommandLine& line) {
-    if (line.operands.size() != 2) return usageError("render takes a bridge file and an output file");
-    auto run = loadRun(line.operands[0], line.options);
-    if (!run) return kFileError;
-    if (line.review) run->calculate();
-    const char* reason = "";
-    if (!renderBoard(*run, line.review, line.operands[1].c_str(), &reason)) {
-        return fileError(line.operands[1].c_str(), reason);
-    }
-    return kOk;
-}
-
 int reportCommand(const CommandLine& line) {
     if (line.operands.size() != 2) return usageError("report takes a bridge file and an output file");
     auto run = loadRun(line.operands[0], line.options);
@@ -199,6 +187,18 @@ int reportCommand(const CommandLine& line) {
     }
     const char* reason = "";
     if (!writeReportPdf(*run, line.results, localTimeNow(), line.operands[1].c_str(), &reason)) {
+        return fileError(line.operands[1].c_str(), reason);
+    }
+    return kOk;
+}
+
+int renderCommand(const CommandLine& line) {
+    if (line.operands.size() != 2) return usageError("render takes a bridge file and an output file");
+    auto run = loadRun(line.operands[0], line.options);
+    if (!run) return kFileError;
+    if (line.review) run->calculate();
+    const char* reason = "";
+    if (!renderBoard(*run, line.review, line.operands[1].c_str(), &reason)) {
         return fileError(line.operands[1].c_str(), reason);
     }
     return kOk;
