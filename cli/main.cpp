@@ -9,6 +9,7 @@
 
 #include "cli/bridge_run.h"
 #include "cli/grade.h"
+#include "cli/print_pdf.h"
 #include "cli/render.h"
 #include "cli/replay.h"
 #include "cli/reports.h"
@@ -30,6 +31,7 @@ const char kUsage[] =
     "  trussmill-cli grade [OPTIONS] [--csv] FILES_OR_FOLDERS...\n"
     "  trussmill-cli dxf FILE.BRG OUT.DXF\n"
     "  trussmill-cli vrml FILE.BRG OUT.WRL\n"
+    "  trussmill-cli report [--results] [OPTIONS] FILE.BRG OUT.pdf\n"
     "  trussmill-cli render [--review] [OPTIONS] FILE.BRG OUT.png\n"
     "  trussmill-cli replay SCRIPT [--open FILE.BRG] [--args TEXT] [--png OUT.png] [--log OUT.jsonl]\n"
     "  trussmill-cli --help\n"
@@ -59,6 +61,9 @@ const char kUsage[] =
     "           others go on. --csv writes comma-separated values with a header line.\n"
     "  dxf      Writes the DXF drawing the program's Make DXF command writes, to OUT.DXF.\n"
     "  vrml     Writes the VRML 1.0 scene the program's Make VRML command writes, to OUT.WRL.\n"
+    "  report   Writes the printed data report (joints and members with their loads and allowable\n"
+    "           forces), or with --results the results report of Calculate, as a PDF file on Letter\n"
+    "           paper. A bridge that fails the check before an analysis gets no results report.\n"
     "  render   Writes the board as the program shows it, as PNG: in Build mode, or with --review\n"
     "           after Calculate (failed members red, member 1 highlighted, its results row in the\n"
     "           panel).\n"
@@ -88,8 +93,8 @@ const char kUsage[] =
     "  --live-load    include the additional live load\n"
     "  --min-force    design every member for a minimum force of 6 kips\n"
     "\n"
-    "Exit status: 0 done, 1 a file could not be read or written (the reason names the file),\n"
-    "2 a usage error.\n";
+    "Exit status: 0 done, 1 a file could not be read or written (the reason names the file) or a\n"
+    "report's bridge cannot be analysed, 2 a usage error.\n";
 
 int usageError(const char* what) {
     std::fprintf(stderr, "trussmill-cli: %s\n\n%s", what, kUsage);
@@ -106,11 +111,12 @@ struct CommandLine {
     bool json = false;
     bool csv = false;
     bool review = false;
+    bool results = false;
     std::vector<std::string> operands;
 };
 
-// Takes the flags a command allows (a string of the letters j, c, r, o: --json, --csv,
-// --review, the analysis options) in any position; everything else is an operand.
+// Takes the flags a command allows (a string of the letters j, c, r, s, o: --json, --csv,
+// --review, --results, the analysis options) in any position; everything else is an operand.
 bool parse(int argc, char** argv, const char* allowed, CommandLine& line, std::string& error) {
     auto allows = [&](char c) { return std::strchr(allowed, c) != nullptr; };
     bool operandsOnly = false;
@@ -134,6 +140,8 @@ bool parse(int argc, char** argv, const char* allowed, CommandLine& line, std::s
             line.csv = true;
         } else if (allows('r') && std::strcmp(a, "--review") == 0) {
             line.review = true;
+        } else if (allows('s') && std::strcmp(a, "--results") == 0) {
+            line.results = true;
         } else {
             error = std::string("unknown option ") + a + " for " + argv[1];
             return false;
@@ -188,6 +196,21 @@ int dxfCommand(const CommandLine& line) {
 }
 int vrmlCommand(const CommandLine& line) {
     return exportCommand(line, false);
+}
+
+int reportCommand(const CommandLine& line) {
+    if (line.operands.size() != 2) return usageError("report takes a bridge file and an output file");
+    auto run = loadRun(line.operands[0], line.options);
+    if (!run) return kFileError;
+    if (line.results) {
+        run->calculate();
+        if (run->check) return fileError(line.operands[0].c_str(), run->check);
+    }
+    const char* reason = "";
+    if (!writeReportPdf(*run, line.results, localTimeNow(), line.operands[1].c_str(), &reason)) {
+        return fileError(line.operands[1].c_str(), reason);
+    }
+    return kOk;
 }
 
 int renderCommand(const CommandLine& line) {
@@ -246,11 +269,17 @@ int main(int argc, char** argv) {
         const char* name;
         const char* flags;
         int (*run)(const CommandLine&);
-    } const commands[] = {{"analyze", "oj", analyzeCommand},
-                          {"grade", "oc", gradeCommand},
-                          {"dxf", "", dxfCommand},
-                          {"vrml", "", vrmlCommand},
-                          {"render", "or", renderCommand}};
+    } const commands[] = {
+        // One command per line, kept by hand.
+        // clang-format off
+        {"analyze", "oj", analyzeCommand},
+        {"grade", "oc", gradeCommand},
+        {"dxf", "", dxfCommand},
+        {"vrml", "", vrmlCommand},
+        {"render", "or", renderCommand},
+        {"report", "os", reportCommand},
+        // clang-format on
+    };
     for (const auto& c : commands) {
         if (std::strcmp(command, c.name) != 0) continue;
         CommandLine line;

@@ -29,6 +29,8 @@ class PrintSurface {
 
     // Selects a fixed-pitch font whose characters are heightUnits high (the report font is 16, i.e.
     // 0.16 inch). Returns false when no such font can be made; the caller then stops printing.
+    // Called before startDocument, it only tells whether the font can be made, so that a report
+    // without its font starts nothing.
     virtual bool selectFont(int heightUnits) = 0;
 
     // Sets the logical point that maps to the top-left corner of the printable area; kept until the
