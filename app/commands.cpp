@@ -18,7 +18,7 @@ constexpr char kExitNotice[] =
     "This software\n is not intended for professional use.\nDo not design or construct any structure \n"
     "based on information obtained\nfrom the use of this software or manual.";
 constexpr char kAboutNotice[] =
-    "Trussmill v4.8\nCopyright (C) 2026 the Trussmill developers.\n"
+    "Trussmill v4.8\nCopyright (C) 2026 Kelvane.\n"
     "A truss bridge design program for students and teachers.";
 constexpr char kNoBridge[] = "No Bridge!";
 constexpr char kNoWay[] = "No way!";
@@ -79,6 +79,9 @@ void MainWindow::onCommand(int command) {
             break;
         case CMD_FILE_SAVE_AS:
             saveBridgeAs();
+            break;
+        case CMD_FILE_PRINT:
+            print();
             break;
         case CMD_FILE_EXIT:
             exitProgram();

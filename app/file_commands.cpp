@@ -1,6 +1,6 @@
-// File/Open, File/Save and File/Save As, and the DXF and VRML exports: the dialogs, the questions
-// and the notices around the bridge file and the export writers. A file that cannot be read or
-// written changes nothing in the bridge, its name or its path.
+// File/Open, File/Save, File/Save As and File/Print, and the DXF and VRML exports: the dialogs, the
+// questions and the notices around the bridge file, the reports and the export writers. A file that cannot be
+// read or written changes nothing in the bridge, its name or its path.
 #include <cstdio>
 
 #include "app/main_window.h"
@@ -8,6 +8,7 @@
 #include "files/dxf_export.h"
 #include "files/file_paths.h"
 #include "files/vrml_export.h"
+#include "print/reports.h"
 #include "resources/program_resources.h"
 
 namespace {
@@ -85,4 +86,18 @@ void MainWindow::exportBridge(int filterId, ExportResult (*exporter)(const char*
     if (!choice) return;
     const ExportResult written = exporter(choice->path.c_str(), program_.model);
     if (!written.ok) notice(written.message, false);
+}
+
+void MainWindow::print() {
+    Program& p = program_;
+    // Review prints the last analysis; every other mode the bridge's data, even when results are held.
+    const bool results = p.state.mode == Mode::Review;
+    if (!results) prepareDataReport(p.model, p.memberSizes);
+    std::unique_ptr<PrintSurface> printer = shell_.printDialog();
+    if (!printer) return;
+    const PrintOutcome printed =
+        results ? printResults(*printer, p.model, p.options, p.results, shell_.localTime())
+                : printData(*printer, p.model, p.memberSizes, shell_.localTime());
+    printer.reset();  // the document goes to the printer
+    if (printed == PrintOutcome::NoFont) shell_.messageBox(printFontFailureBox());
 }

@@ -46,10 +46,12 @@ class MainWindow final : public WindowProcedure {
     // and the check. Returns false when the command stops there.
     bool readyToAnalyse(const char* emptyBridgeNotice);
 
-    // -- Files and exports (file_commands.cpp)
+    // -- Files, printing and exports (file_commands.cpp)
     void openBridge();
     void saveBridge();
     void saveBridgeAs();
+    // The data report, or in Review the results report, on the printer the user chooses.
+    void print();
     // Make DXF and Make VRML: the save dialog with the export's filter, then the exporter.
     void exportBridge(int filterId, ExportResult (*exporter)(const char*, const BridgeModel&));
     // Writes the bridge to path; tells the user when it cannot. Returns whether it was written.

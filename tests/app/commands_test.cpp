@@ -325,6 +325,47 @@ TEST(Commands, DrawingCommandsGridClipboardHelpAndAbout) {
     EXPECT_EQ(run->state().mode, Mode::Build);
 }
 
+TEST(Commands, PrintGivesTheResultsInReviewAndTheDataOtherwise) {
+    // The document name of the first page tells the two reports apart.
+    const auto titleOf = [](const PrintJobRecord& job) {
+        for (const PrintOp& op : job.ops)
+            if (op.kind == PrintOpKind::TextOut) return op.text;
+        return std::string();
+    };
+    auto run = withPratt();
+    run->command(CMD_MODE_CALCULATE);
+    run->shell.answerPrintDialog(true);
+    run->command(CMD_FILE_PRINT);
+    ASSERT_EQ(run->shell.printJobs().size(), 1u);
+    EXPECT_EQ(titleOf(run->shell.printJobs()[0]), "Trussmill - RESULTS - Kelvane");
+    // Any tool afterwards prints the data report, results held or not; mode and saved state stay.
+    run->command(CMD_JOINT_SHOW);
+    run->shell.answerPrintDialog(true);
+    run->command(CMD_FILE_PRINT);
+    ASSERT_EQ(run->shell.printJobs().size(), 2u);
+    EXPECT_EQ(titleOf(run->shell.printJobs()[1]), "Trussmill - OUTPUT - Kelvane");
+    EXPECT_EQ(run->state().mode, Mode::ShowJoint);
+    EXPECT_EQ(run->model().savedFlag, 1);
+    // A cancelled dialog prints nothing.
+    run->shell.answerPrintDialog(false);
+    run->command(CMD_FILE_PRINT);
+    EXPECT_EQ(run->shell.printDialogsShown(), 3);
+    EXPECT_EQ(run->shell.printJobs().size(), 2u);
+    EXPECT_TRUE(run->shell.messageBoxes().empty());
+
+    // Without the report font: the notice, and no page.
+    HeadlessOptions noFonts;
+    noFonts.printerFontsAvailable = false;
+    AppDriver bare(noFonts);
+    bare.shell.answerPrintDialog(true);
+    bare.command(CMD_FILE_PRINT);
+    ASSERT_EQ(bare.shell.messageBoxes().size(), 1u);
+    EXPECT_EQ(bare.shell.messageBoxes()[0].request.text, "Not enough memory available for printing.");
+    int pages = 0;
+    for (const PrintOp& op : bare.shell.printJobs().at(0).ops) pages += op.kind == PrintOpKind::StartPage;
+    EXPECT_EQ(pages, 0);
+}
+
 TEST(Commands, ExportsWriteNextToTheChosenName) {
     const std::string dir = scratchFolder("app-export");
     auto run = withPratt();
