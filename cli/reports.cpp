@@ -3,10 +3,10 @@
 // significant digits so that they read back as the same doubles.
 #include "cli/reports.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include "analysis/member_evaluation.h"
+#include "cli/json_writer.h"
 #include "files/text_output.h"
 #include "model/format_significant.h"
 
@@ -57,80 +57,6 @@ void appendMemberRows(std::string& out, const BridgeModel& model) {
         out += '\n';
     }
 }
-
-// ---- JSON
-
-void jsonNumber(std::string& out, double value) {
-    if (!std::isfinite(value)) {
-        out += "null";
-        return;
-    }
-    appendFormat(out, "%.17g", value);
-}
-
-void jsonString(std::string& out, const char* text) {
-    out += '"';
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != '\0'; ++p) {
-        switch (*p) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (*p < 0x20 || *p >= 0x7F) {
-                    appendFormat(out, "\\u%04x", *p);  // names are bytes; Latin-1 keeps JSON valid
-                } else {
-                    out += static_cast<char>(*p);
-                }
-        }
-    }
-    out += '"';
-}
-
-// Writes the members of one JSON object in order, with the commas between them.
-class JsonObject {
-  public:
-    explicit JsonObject(std::string& out) : out_(out) { out_ += '{'; }
-    void close() { out_ += '}'; }
-
-    // Starts the member called name; the caller writes its value.
-    std::string& key(const char* name) {
-        if (!first_) out_ += ',';
-        first_ = false;
-        jsonString(out_, name);
-        out_ += ':';
-        return out_;
-    }
-    void integer(const char* name, long value) { appendFormat(key(name), "%ld", value); }
-    void number(const char* name, double value) { jsonNumber(key(name), value); }
-    void text(const char* name, const char* value) { jsonString(key(name), value); }
-    // null when the value does not exist.
-    void number(const char* name, bool exists, double value) {
-        if (exists) {
-            number(name, value);
-        } else {
-            key(name) += "null";
-        }
-    }
-    void boolean(const char* name, bool exists, bool value) {
-        key(name) += !exists ? "null" : value ? "true" : "false";
-    }
-
-  private:
-    std::string& out_;
-    bool first_ = true;
-};
 
 }  // namespace
 
