@@ -29,30 +29,8 @@ std::vector<TestBridge> makeClass() {
     for (const char* name : {"PRATT.BRG", "HOWE.BRG", "WARREN.BRG", "DECK.BRG"})
         bridges.push_back(sample(name));
     while (int(bridges.size()) < kClassSize) {
-        if (rng() % 10 < 4) {
-            bridges.push_back(randomBridge(rng));
-            continue;
-        }
-        TestBridge b = bridges[rng() % bridges.size()];
-        switch (rng() % 5) {
-            case 0:
-                b = mirrored(renumbered(b, rng));
-                break;
-            case 1:
-                b = moved(b, 1 + int(rng() % b.model.jointCount), int(rng() % 21) - 10, int(rng() % 21) - 10);
-                break;
-            case 2:
-                for (int k = 0; k < 3; ++k)
-                    b = resized(b, 1 + int(rng() % b.model.memberCount), 1 + int(rng() % 12));
-                break;
-            case 3:
-                if (b.model.memberCount > 3) b = withoutMember(b, 1 + int(rng() % b.model.memberCount));
-                break;
-            default:
-                b.member(1 + int(rng() % b.model.jointCount), 1 + int(rng() % b.model.jointCount));
-                b.update();
-        }
-        bridges.push_back(b);
+        bridges.push_back(rng() % 10 < 4 ? randomBridge(rng)
+                                         : randomlyEdited(bridges[rng() % bridges.size()], rng, 10, 3));
     }
     return bridges;
 }

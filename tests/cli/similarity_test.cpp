@@ -91,28 +91,7 @@ TEST(Similarity, IndexedSearchFindsWhatComparingEveryPairFinds) {
     for (const char* name : {"PRATT.BRG", "HOWE.BRG", "WARREN.BRG", "DECK.BRG"})
         bridges.push_back(sample(name));
     for (int n = 0; n < 120; ++n) {
-        TestBridge b = bridges[rng() % bridges.size()];
-        switch (rng() % 6) {
-            case 0:
-                b = renumbered(b, rng);
-                break;
-            case 1:
-                b = mirrored(b);
-                break;
-            case 2:
-                b = moved(b, 1 + int(rng() % b.model.jointCount), int(rng() % 13) - 6, int(rng() % 13) - 6);
-                break;
-            case 3:
-                b = resized(b, 1 + int(rng() % b.model.memberCount), 1 + int(rng() % 12));
-                break;
-            case 4:
-                if (b.model.memberCount > 20) b = withoutMember(b, 1 + int(rng() % b.model.memberCount));
-                break;
-            default:
-                b.member(1 + int(rng() % b.model.jointCount), 1 + int(rng() % b.model.jointCount));
-                b.update();
-        }
-        bridges.push_back(b);
+        bridges.push_back(randomlyEdited(bridges[rng() % bridges.size()], rng, 6, 20));
     }
     std::vector<Design> designs;
     for (const TestBridge& b : bridges) designs.push_back(designOf(b.model));

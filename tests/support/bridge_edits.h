@@ -81,3 +81,30 @@ inline TestBridge withoutMember(const TestBridge& src, int member) {
     b.update();
     return b;
 }
+
+// One edit of a kind students make, chosen at random: renumbered, mirrored, a joint moved by up
+// to maxMoveFt across and up, a member resized, removed (from bridges of more than minMembers) or
+// added between two joints.
+inline TestBridge randomlyEdited(const TestBridge& src, std::mt19937& rng, int maxMoveFt, int minMembers) {
+    auto pick = [&](int count) { return 1 + int(rng() % unsigned(count)); };
+    TestBridge b = src;
+    switch (rng() % 6) {
+        case 0:
+            return renumbered(b, rng);
+        case 1:
+            return mirrored(b);
+        case 2: {
+            const int span = 2 * maxMoveFt + 1;
+            return moved(b, pick(b.model.jointCount), int(rng() % span) - maxMoveFt,
+                         int(rng() % span) - maxMoveFt);
+        }
+        case 3:
+            return resized(b, pick(b.model.memberCount), pick(MEMBER_SIZE_COUNT));
+        case 4:
+            return b.model.memberCount > minMembers ? withoutMember(b, pick(b.model.memberCount)) : b;
+        default:
+            b.member(pick(b.model.jointCount), pick(b.model.jointCount));
+            b.update();
+            return b;
+    }
+}
