@@ -1,4 +1,4 @@
-// JSON numbers, strings and objects for the reports of trussmill-cli.
+// The JSON writer's escaping and number format.
 #include "cli/json_writer.h"
 
 #include <cmath>
@@ -34,35 +34,11 @@ void jsonString(std::string& out, const char* text) {
                 break;
             default:
                 if (*p < 0x20 || *p >= 0x7F) {
-                    appendFormat(out, "\\u%04x", *p);
+                    appendFormat(out, "\\u%04x", *p);  // names are bytes; Latin-1 keeps JSON valid
                 } else {
                     out += static_cast<char>(*p);
                 }
         }
     }
     out += '"';
-}
-
-std::string& JsonObject::key(const char* name) {
-    if (!first_) out_ += ',';
-    first_ = false;
-    jsonString(out_, name);
-    out_ += ':';
-    return out_;
-}
-
-void JsonObject::integer(const char* name, long value) {
-    appendFormat(key(name), "%ld", value);
-}
-
-void JsonObject::number(const char* name, bool exists, double value) {
-    if (exists) {
-        number(name, value);
-    } else {
-        key(name) += "null";
-    }
-}
-
-void JsonObject::boolean(const char* name, bool exists, bool value) {
-    key(name) += !exists ? "null" : value ? "true" : "false";
 }

@@ -1,14 +1,15 @@
-// JSON text for trussmill-cli's reports: numbers with 17 significant digits (so that they read
-// back as the same doubles), strings escaped byte by byte, and objects written member by member.
+// A small JSON writer for the tool's reports and logs: numbers that round-trip as doubles, byte
+// strings escaped so that any bridge name or path stays valid JSON, and objects written in order.
 #pragma once
 
 #include <string>
 
-// A number, or null when it is not finite (JSON has no infinities or NaN).
+#include "files/text_output.h"
+
+// Appends value with 17 significant digits, or null when it is not finite.
 void jsonNumber(std::string& out, double value);
 
-// A quoted string. Names and paths are bytes: control characters and bytes from 0x7F up are
-// written as \u00XX (read as Latin-1), so the text stays valid JSON whatever the file held.
+// Appends text as a JSON string; bytes outside printable ASCII become \u escapes (Latin-1).
 void jsonString(std::string& out, const char* text);
 
 // Writes the members of one JSON object in order, with the commas between them.
@@ -18,13 +19,27 @@ class JsonObject {
     void close() { out_ += '}'; }
 
     // Starts the member called name; the caller writes its value.
-    std::string& key(const char* name);
-    void integer(const char* name, long value);
+    std::string& key(const char* name) {
+        if (!first_) out_ += ',';
+        first_ = false;
+        jsonString(out_, name);
+        out_ += ':';
+        return out_;
+    }
+    void integer(const char* name, long value) { appendFormat(key(name), "%ld", value); }
     void number(const char* name, double value) { jsonNumber(key(name), value); }
     void text(const char* name, const char* value) { jsonString(key(name), value); }
     // null when the value does not exist.
-    void number(const char* name, bool exists, double value);
-    void boolean(const char* name, bool exists, bool value);
+    void number(const char* name, bool exists, double value) {
+        if (exists) {
+            number(name, value);
+        } else {
+            key(name) += "null";
+        }
+    }
+    void boolean(const char* name, bool exists, bool value) {
+        key(name) += !exists ? "null" : value ? "true" : "false";
+    }
 
   private:
     std::string& out_;

@@ -3,6 +3,7 @@
 // significant digits so that they read back as the same doubles.
 #include "cli/reports.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "analysis/member_evaluation.h"
