@@ -1,7 +1,6 @@
 // The forces command's CSV read back against the program's own analysis (and the hand-solved
 // truss), one member at a time, refusals, and the chart drawn with the raster.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,34 +12,22 @@
 #include "cli/force_chart.h"
 #include "cli/forces.h"
 #include "files/bridge_file.h"
-#include "files/file_paths.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/test_bridges.h"
 
 namespace {
 
 struct Output {
     int status;
-    std::string text;  // standard output, or the file written
+    std::string text;  // the file written, empty when there is none
     std::string err;
 };
 
-std::string slurp(const std::string& path) {
-    std::string text;
-    if (!readWholeFile(path.c_str(), text, 1 << 24)) return "";
-    return text;
-}
-
 // Runs trussmill-cli forces and returns what it wrote to out.
 Output forces(const std::string& bridge, const std::string& out, const std::string& flags = "") {
-    static int counter = 0;  // tests run side by side in processes of their own: the id keeps them apart
-    const std::string err = scratchFolder("forces-runs") + "/" + std::to_string(::getpid()) + "-" +
-                            std::to_string(++counter) + ".err";
     ::unlink(out.c_str());
-    const std::string command = std::string("\"") + TRUSSMILL_CLI + "\" forces " + flags + " " + bridge +
-                                " " + out + " >/dev/null 2>" + err;
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+    const CliRun r = cli("forces " + flags + " " + bridge + " " + out);
+    return {r.status, slurp(out), r.err};
 }
 
 std::vector<std::vector<std::string>> csvRows(const std::string& text) {
