@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <numeric>
 #include <tuple>
 #include <unordered_map>
 #include <utility>
