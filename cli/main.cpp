@@ -3,12 +3,15 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "cli/bridge_run.h"
+#include "cli/forces.h"
 #include "cli/grade.h"
+#include "cli/lighten.h"
 #include "cli/print_pdf.h"
 #include "cli/render.h"
 #include "cli/replay.h"
@@ -28,12 +31,14 @@ constexpr size_t kProgressThreshold = 20;
 const char kUsage[] =
     "Usage:\n"
     "  trussmill-cli analyze [OPTIONS] [--json] FILE.BRG\n"
-    "  trussmill-cli grade [OPTIONS] [--csv] FILES_OR_FOLDERS...\n"
+    "  trussmill-cli grade [OPTIONS] [--csv | --json] [--lighten] FILES_OR_FOLDERS...\n"
     "  trussmill-cli dxf FILE.BRG OUT.DXF\n"
     "  trussmill-cli vrml FILE.BRG OUT.WRL\n"
     "  trussmill-cli report [--results] [OPTIONS] FILE.BRG OUT.pdf\n"
     "  trussmill-cli render [--review] [OPTIONS] FILE.BRG OUT.png\n"
     "  trussmill-cli replay SCRIPT [--open FILE.BRG] [--args TEXT] [--png OUT.png] [--log OUT.jsonl]\n"
+    "  trussmill-cli forces [OPTIONS] FILE.BRG OUT.csv|OUT.svg|OUT.png [--member N]\n"
+    "  trussmill-cli lighten [OPTIONS] FILE.BRG OUT.BRG\n"
     "  trussmill-cli --help\n"
     "\n"
     "Commands:\n"
@@ -58,7 +63,14 @@ const char kUsage[] =
     "           unstable, or the check's message), maximum deflection, overall efficiency, and the\n"
     "           member with the highest efficiency ratio with its ratio. Folders are searched for\n"
     "           .BRG files (any case). Files that cannot be read get a row with the reason; the\n"
-    "           others go on. --csv writes comma-separated values with a header line.\n"
+    "           others go on. --csv writes comma-separated values with a header line, --json one\n"
+    "           JSON array of objects. Every row ends with similar_to: the other files whose\n"
+    "           design is the same (\"same\": equal up to the numbering of joints and members,\n"
+    "           swapped member ends and mirroring about the centre line, sizes included) or\n"
+    "           nearly the same (\"near\": the same after moving at most two joints by up to\n"
+    "           10 ft, or after adding, removing or resizing at most two members); CSV writes\n"
+    "           them as same:FILE;near:FILE. --lighten adds lightestWeight, the weight lighten\n"
+    "           finds for the bridge's geometry (empty when no sizes let it pass).\n"
     "  dxf      Writes the DXF drawing the program's Make DXF command writes, to OUT.DXF.\n"
     "  vrml     Writes the VRML 1.0 scene the program's Make VRML command writes, to OUT.WRL.\n"
     "  report   Writes the printed data report (joints and members with their loads and allowable\n"
@@ -86,6 +98,18 @@ const char kUsage[] =
     "           file), clipboard (width, height), help (file), print (answer, pages), and last\n"
     "           exit (code) when the program ended, otherwise end (mode, savedFlag, name).\n"
     "           A bad script line is reported as SCRIPT:LINE: reason and nothing runs.\n"
+    "  forces   The force in every member (or member N) for every position of the truck, as the\n"
+    "           analysis computed it, with the member's allowable tension and compression (kips,\n"
+    "           tension positive). OUT.csv: one row per member, one column per truck position\n"
+    "           (roadbed joints left to right). OUT.svg or OUT.png: a chart with the truck's\n"
+    "           position along the bottom and the force up, the allowables as dashed lines, the\n"
+    "           controlling position ringed and failed members in red. A bridge that the check\n"
+    "           stops or that is unstable has no forces: exit status 1 with the reason.\n"
+    "  lighten  Keeps every joint and member and chooses sizes 1 to 12 with which the bridge\n"
+    "           passes at the least weight the search finds: fully-stressed sizing, then members\n"
+    "           lowered one size at a time, largest saving first, while the bridge still passes.\n"
+    "           Writes the bridge to OUT.BRG and prints the weight before and after, the sizes\n"
+    "           changed and the number of analyses. Exit status 1 when no sizes let it pass.\n"
     "\n"
     "OPTIONS (the Options menu; all off unless given):\n"
     "  --dead-load    include the truss's own weight\n"
@@ -93,8 +117,9 @@ const char kUsage[] =
     "  --live-load    include the additional live load\n"
     "  --min-force    design every member for a minimum force of 6 kips\n"
     "\n"
-    "Exit status: 0 done, 1 a file could not be read or written (the reason names the file) or a\n"
-    "report's bridge cannot be analysed, 2 a usage error.\n";
+    "Exit status: 0 done, 1 a file could not be read or written (the reason names the file), a\n"
+    "report's bridge cannot be analysed, or the bridge has no forces or no passing sizes,\n"
+    "2 a usage error.\n";
 
 int usageError(const char* what) {
     std::fprintf(stderr, "trussmill-cli: %s\n\n%s", what, kUsage);
@@ -112,11 +137,14 @@ struct CommandLine {
     bool csv = false;
     bool review = false;
     bool results = false;
+    bool lighten = false;
+    int member = 0;  // --member N, 0 = every member
     std::vector<std::string> operands;
 };
 
-// Takes the flags a command allows (a string of the letters j, c, r, s, o: --json, --csv,
-// --review, --results, the analysis options) in any position; everything else is an operand.
+// Takes the flags a command allows (a string of the letters j, c, r, s, o, l, m: --json, --csv,
+// --review, --results, the analysis options, --lighten, --member N) in any position; everything
+// else is an operand.
 bool parse(int argc, char** argv, const char* allowed, CommandLine& line, std::string& error) {
     auto allows = [&](char c) { return std::strchr(allowed, c) != nullptr; };
     bool operandsOnly = false;
@@ -142,6 +170,17 @@ bool parse(int argc, char** argv, const char* allowed, CommandLine& line, std::s
             line.review = true;
         } else if (allows('s') && std::strcmp(a, "--results") == 0) {
             line.results = true;
+        } else if (allows('l') && std::strcmp(a, "--lighten") == 0) {
+            line.lighten = true;
+        } else if (allows('m') && std::strcmp(a, "--member") == 0) {
+            char* end = nullptr;
+            const long n = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : 0;
+            if (i + 1 >= argc || *end != '\0' || n < 1 || n > LAST_MEMBER_SLOT) {
+                error = "--member takes a member number";
+                return false;
+            }
+            line.member = static_cast<int>(n);
+            ++i;
         } else {
             error = std::string("unknown option ") + a + " for " + argv[1];
             return false;
@@ -174,8 +213,13 @@ int analyzeCommand(const CommandLine& line) {
 int gradeCommand(const CommandLine& line) {
     if (line.operands.empty()) return usageError("grade takes at least one file or folder");
     const std::vector<std::string> files = collectBridgeFiles(line.operands);
-    const bool progress = files.size() >= kProgressThreshold && ::isatty(STDERR_FILENO) != 0;
-    gradeFiles(files, line.options, line.csv, progress);
+    if (line.csv && line.json) return usageError("grade writes --csv or --json, not both");
+    GradeSettings settings;
+    settings.options = line.options;
+    settings.format = line.csv ? GradeFormat::Csv : line.json ? GradeFormat::Json : GradeFormat::Table;
+    settings.lighten = line.lighten;
+    settings.progress = files.size() >= kProgressThreshold && ::isatty(STDERR_FILENO) != 0;
+    gradeFiles(files, settings, stdout);
     return kOk;
 }
 
@@ -254,6 +298,26 @@ int replayCommand(int argc, char** argv) {
     return runReplay(request);
 }
 
+int finish(const CommandResult& result) {
+    if (result.status == kUsageError) return usageError(result.error.c_str());
+    if (!result.error.empty()) std::fprintf(stderr, "trussmill-cli: %s\n", result.error.c_str());
+    return result.status;
+}
+
+int forcesCommand(const CommandLine& line) {
+    if (line.operands.size() != 2) return usageError("forces takes a bridge file and an output file");
+    auto run = loadRun(line.operands[0], line.options);
+    if (!run) return kFileError;
+    return finish(writeMemberForces(*run, line.operands[0], line.operands[1], line.member));
+}
+
+int lightenCommand(const CommandLine& line) {
+    if (line.operands.size() != 2) return usageError("lighten takes a bridge file and an output file");
+    auto run = loadRun(line.operands[0], line.options);
+    if (!run) return kFileError;
+    return finish(lightenToFile(*run, line.operands[0], line.operands[1], stdout));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -273,11 +337,13 @@ int main(int argc, char** argv) {
         // One command per line, kept by hand.
         // clang-format off
         {"analyze", "oj", analyzeCommand},
-        {"grade", "oc", gradeCommand},
+        {"grade", "ocjl", gradeCommand},
         {"dxf", "", dxfCommand},
         {"vrml", "", vrmlCommand},
         {"render", "or", renderCommand},
         {"report", "os", reportCommand},
+        {"forces", "om", forcesCommand},
+        {"lighten", "o", lightenCommand},
         // clang-format on
     };
     for (const auto& c : commands) {

@@ -146,9 +146,9 @@ TEST(Cli, GradesAFolderAndGoesOnPastBadFiles) {
     std::getline(rows, carl);
     std::getline(rows, deck);
     EXPECT_FALSE(std::getline(rows, extra)) << extra;  // notes.txt is not a bridge file
-    EXPECT_EQ(
-        header,
-        "file,name,joints,members,weight,result,maxDeflection,overallEfficiency,worstMember,worstRatio");
+    EXPECT_EQ(header,
+              "file,name,joints,members,weight,result,maxDeflection,overallEfficiency,worstMember,worstRatio,"
+              "similar_to");
     EXPECT_EQ(ann.rfind(cls + "/ann/pratt.brg,pratt,16,29,90.51,passed,", 0), 0u) << ann;
     EXPECT_NE(bob.find("unreadable: not a bridge file"), std::string::npos) << bob;
     EXPECT_EQ(carl.rfind(cls + "/carl.BRG,carl,17,31,", 0), 0u) << carl;

@@ -1,0 +1,123 @@
+// The teacher and student tools run as a user would: grade naming copied designs, lighten writing
+// a passing bridge, the forces and lighten commands refusing what they cannot use, and their help.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/analysis/analysis_bridges.h"
+#include "tests/support/bridge_edits.h"
+#include "tests/support/cli_run.h"
+
+namespace {
+
+std::string scratch(const char* name) {
+    return scratchFolder(std::string("tools-") + name);
+}
+
+bool save(const std::string& path, TestBridge bridge) {
+    return saveBridgeFile(path.c_str(), bridge.model);
+}
+
+TEST(TeacherTools, UsageAndHelp) {
+    for (const char* command :
+         {"grade --csv --json x.BRG", "forces x.BRG", "forces --review a b", "lighten a.BRG",
+          "lighten --member 3 a b", "analyze --lighten x.BRG", "render --member 2 a b"}) {
+        const CliRun r = cli(command);
+        EXPECT_EQ(r.status, 2) << command;
+        EXPECT_NE(r.err.find("Usage:"), std::string::npos) << command;
+    }
+    const CliRun help = cli("--help");
+    for (const char* word : {"forces", "lighten", "--member", "--lighten", "similar_to", "--json"}) {
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    }
+}
+
+TEST(TeacherTools, UnreadableFilesAreRefusedAndNothingIsWritten) {
+    const std::string dir = scratch("unreadable");
+    write(dir + "/short.BRG", "RADIV40 DATA FILE\n1 2 1 29000 1 1\n1 0 0 0 0 0\n");
+    for (const std::string& file : {dir + "/short.BRG", dir + "/nothere.BRG"}) {
+        for (const std::string& command :
+             {"forces " + file + " " + dir + "/out.csv", "lighten " + file + " " + dir + "/out.BRG"}) {
+            const CliRun r = cli(command);
+            EXPECT_EQ(r.status, 1) << command;
+            EXPECT_EQ(r.err.rfind("trussmill-cli: " + file + ": ", 0), 0u) << r.err;
+            EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+            EXPECT_TRUE(r.out.empty()) << command;
+        }
+    }
+    EXPECT_FALSE(exists(dir + "/out.csv") || exists(dir + "/out.BRG"));
+}
+
+TEST(TeacherTools, GradeFindsCopiedDesigns) {
+    const std::string dir = scratch("copies");
+    const std::string cls = dir + "/class";
+    ::mkdir(cls.c_str(), 0755);
+    std::mt19937 rng(3);
+    const TestBridge pratt = sample("PRATT.BRG");
+    // ann drew the Pratt truss; bob copied it renumbered and mirrored, under another modulus; carl
+    // moved a joint; dave and erin drew other trusses, dave's with as many members.
+    TestBridge bob = mirrored(renumbered(pratt, rng));
+    bob.model.elasticModulus = 30000.0;
+    ASSERT_TRUE(save(cls + "/ann.BRG", pratt));
+    ASSERT_TRUE(save(cls + "/bob.BRG", bob));
+    ASSERT_TRUE(save(cls + "/carl.BRG", moved(pratt, 12, 0, 5)));
+    ASSERT_TRUE(save(cls + "/dave.BRG", sample("HOWE.BRG")));
+    ASSERT_TRUE(save(cls + "/erin.BRG", sample("WARREN.BRG")));
+    write(cls + "/fred.BRG", "not a bridge");
+    ASSERT_NE(slurp(cls + "/ann.BRG"), slurp(cls + "/bob.BRG"));
+
+    const CliRun r = cli("grade --csv " + cls);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream rows(r.out);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(rows, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 7u) << r.out;
+    auto similarTo = [](const std::string& row) { return row.substr(row.rfind(',') + 1); };
+    EXPECT_EQ(similarTo(lines[1]), "same:" + cls + "/bob.BRG;near:" + cls + "/carl.BRG");
+    EXPECT_EQ(similarTo(lines[2]), "same:" + cls + "/ann.BRG;near:" + cls + "/carl.BRG");
+    EXPECT_EQ(similarTo(lines[3]), "near:" + cls + "/ann.BRG;near:" + cls + "/bob.BRG");
+    EXPECT_EQ(similarTo(lines[4]), "");
+    EXPECT_EQ(similarTo(lines[5]), "");
+    EXPECT_NE(lines[6].find("unreadable"), std::string::npos);
+
+    // The table names them on a line of their own.
+    const CliRun table = cli("grade " + cls);
+    EXPECT_NE(table.out.find("    same design as: " + cls + "/bob.BRG\n    near: " + cls + "/carl.BRG\n"),
+              std::string::npos)
+        << table.out;
+}
+
+TEST(TeacherTools, LightenWritesAPassingBridge) {
+    const std::string dir = scratch("lighten");
+    const CliRun r = cli("lighten " + example("PRATT.BRG") + " " + dir + "/LIGHT.BRG");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Weight before: 90.51 kips (passed)\nWeight after:  ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\nMember sizes changed: "), std::string::npos);
+    EXPECT_NE(r.out.find("\nAnalyses: "), std::string::npos);
+    const CliRun light = cli("analyze " + dir + "/LIGHT.BRG");
+    EXPECT_NE(light.out.find("Bridge Passed"), std::string::npos);
+    // The weight printed is the weight of the file written.
+    const size_t at = r.out.find("Weight after:  ") + 15;
+    const std::string weight = r.out.substr(at, r.out.find(' ', at) - at);
+    EXPECT_NE(light.out.find("Bridge Weight = " + weight + " kips"), std::string::npos) << light.out;
+
+    // grade --lighten gives the same weight for the geometry, in a column of its own.
+    const CliRun graded = cli("grade --csv --lighten " + example("PRATT.BRG"));
+    EXPECT_NE(graded.out.find(",worstRatio,lightestWeight,similar_to\n"), std::string::npos) << graded.out;
+    EXPECT_NE(graded.out.find("," + weight + ","), std::string::npos) << graded.out;
+
+    // A truss one foot deep cannot pass with any sizes: said, exit 1, nothing written.
+    ASSERT_TRUE(save(dir + "/SHALLOW.BRG", chordTruss(evenPanels(4), 1, false, 0, JointOrder::DeckFirst)));
+    const CliRun refused = cli("lighten " + dir + "/SHALLOW.BRG " + dir + "/OUT.BRG");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("SHALLOW.BRG: no member sizes let this bridge pass"), std::string::npos)
+        << refused.err;
+    EXPECT_TRUE(refused.out.empty());
+    EXPECT_FALSE(exists(dir + "/OUT.BRG"));
+}
+
+}  // namespace
