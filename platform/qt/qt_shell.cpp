@@ -104,6 +104,7 @@ bool QtShell::createMainWindow(const WindowSpec& spec, WindowProcedure& procedur
 void QtShell::showWindow() {
     if (!alive_) return;
     window_->show();
+    window_->activateWindow();  // keyboard input goes to the program, with or without a window manager
     window_->view().setFocus();
     invalid_ = true;  // a window shown for the first time needs painting
     scheduleDrain();

@@ -116,7 +116,7 @@ struct Session {
     Session() {
         shell.createMainWindow({"Trussmill v4.8", {0, 0, 640, 480}}, procedure);
         shell.showWindow();
-        (void)QTest::qWaitForWindowExposed(shell.mainWindow());
+        (void)QTest::qWaitForWindowActive(shell.mainWindow());
         settle(shell);
     }
     MainWindow& window() { return *shell.mainWindow(); }
