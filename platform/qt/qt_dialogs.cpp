@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -99,6 +100,8 @@ void QtShell::runDialog(QDialog& dialog) {
         QTimer::singleShot(0, &dialog, [this, &dialog] { dialogHook_(dialog); });
     }
     dialog.exec();
+    // Keyboard input returns to the program's window, also where no window manager does it.
+    if (alive_ && window_->isVisible()) window_->activateWindow();
 }
 
 DialogButton QtShell::messageBox(const MessageBoxRequest& request) {
@@ -148,6 +151,19 @@ std::optional<FileChoice> QtShell::fileDialog(bool save, const FileDialogRequest
         dialog.setNameFilters(filters);
         const int selected = std::clamp(request.selectedFilter, 1, int(filters.size()));
         dialog.selectNameFilter(filters[selected - 1]);
+        // "*.*" means every file, as where the filters were written; taken literally it would hide
+        // names without a dot. The dialog has set its own name filters by the time this runs.
+        const auto everyFile = [&dialog, &filters, &request](const QString& chosen) {
+            const qsizetype index = filters.indexOf(chosen);
+            if (index < 0) return;
+            const QStringList patterns =
+                QString::fromLocal8Bit(request.filters[size_t(index)].pattern.c_str()).split(u';');
+            if (!patterns.contains(QStringLiteral("*.*"))) return;
+            if (auto* model = dialog.findChild<QFileSystemModel*>())
+                model->setNameFilters({QStringLiteral("*")});
+        };
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, everyFile);
+        everyFile(dialog.selectedNameFilter());
     }
     if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
     runDialog(dialog);

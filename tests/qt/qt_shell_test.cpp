@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QBackingStore>
 #include <QClipboard>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMenu>
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <functional>
 #include <set>
 #include <vector>
@@ -184,6 +186,28 @@ char* toString(const Point& p) {
 }  // namespace QTest
 
 namespace {
+
+// The files a file dialog lists in its folder, sorted without regard to case.
+QStringList listedFiles(QFileDialog& dialog) {
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    QStringList names;
+    if (!view) return names;
+    const QModelIndex folder = view->rootIndex();
+    for (int row = 0; row < view->model()->rowCount(folder); ++row) {
+        if (!view->isRowHidden(row, folder)) names << view->model()->index(row, 0, folder).data().toString();
+    }
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+// Picks a filter from the dialog's list as the user does.
+void chooseFilter(QFileDialog& dialog, int index) {
+    auto* list = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    QVERIFY(list);
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+    emit list->textActivated(list->currentText());
+}
 
 QString plainText(const QAction* action) {
     QString text = action->text();
@@ -429,9 +453,8 @@ void QtShellTest::messageBoxesCarryTheRequest() {
     std::function<void(QMessageBox&)> answer;
     s.shell.setDialogHook([&](QDialog& dialog) {
         seen = qobject_cast<QMessageBox*>(&dialog);
-        QVERIFY(seen);
-        QVERIFY(seen->isVisible());
-        answer(*seen);
+        if (seen && seen->isVisible()) answer(*seen);
+        if (dialog.isVisible()) dialog.done(0);  // a failed check left it open
     });
 
     // The save question: text, caption, icon, buttons, default, owner; answered Cancel.
@@ -516,6 +539,7 @@ void QtShellTest::messageBoxesCarryTheRequest() {
     };
     s.shell.messageBox(notice);
     QVERIFY(s.procedure.log.empty());
+    QTRY_COMPARE(QApplication::activeWindow(), &s.window());  // the keyboard is the program's again
     settle(s.shell);
     QCOMPARE(s.procedure.commands(), std::vector<int>{CMD_FILE_NEW});
     QCOMPARE(s.procedure.count(MessageKind::Paint), 1);
@@ -525,7 +549,10 @@ void QtShellTest::fileAndPrintDialogs() {
     Session s;
     QTemporaryDir folder;
     std::function<void(QDialog&)> answer;
-    s.shell.setDialogHook([&](QDialog& dialog) { answer(dialog); });
+    s.shell.setDialogHook([&](QDialog& dialog) {
+        answer(dialog);
+        if (dialog.isVisible()) dialog.reject();  // a failed check left it open
+    });
 
     // The open dialog offers the filters as written, the chosen one selected, and wants an
     // existing file; its answer comes back as path and title.
@@ -536,17 +563,26 @@ void QtShellTest::fileAndPrintDialogs() {
     open.pathMustExist = true;
     open.fileMustExist = true;
     const QString existing = folder.path() + QStringLiteral("/PRATT.BRG");
-    QFile(existing).open(QIODevice::WriteOnly);
+    for (const char* name : {"PRATT.BRG", "howe.brg", "README", "notes.txt"}) {
+        QFile(folder.path() + u'/' + QLatin1String(name)).open(QIODevice::WriteOnly);
+    }
     answer = [&](QDialog& dialog) {
         auto& files = static_cast<QFileDialog&>(dialog);
         QCOMPARE(files.nameFilters(),
                  QStringList({"Bridge Files (*.BRG)", "All files (*.*)", "DXF files (*.DXF)"}));
         QCOMPARE(files.selectedNameFilter(), QStringLiteral("All files (*.*)"));
+        // "*.*" lists every file, a name without a dot too; the bridge filter takes either case.
+        files.setDirectory(folder.path());
+        QTRY_COMPARE(listedFiles(files), QStringList({"howe.brg", "notes.txt", "PRATT.BRG", "README"}));
+        chooseFilter(files, 0);
+        QTRY_COMPARE(listedFiles(files), QStringList({"howe.brg", "PRATT.BRG"}));
+        chooseFilter(files, 1);
+        QTRY_COMPARE(listedFiles(files), QStringList({"howe.brg", "notes.txt", "PRATT.BRG", "README"}));
         QCOMPARE(files.acceptMode(), QFileDialog::AcceptOpen);
         QCOMPARE(files.fileMode(), QFileDialog::ExistingFile);
         QCOMPARE(files.parentWidget(), &s.window());
-        files.selectFile(existing);
-        static_cast<QDialog&>(files).accept();
+        QTest::keyClicks(files.focusWidget(), QStringLiteral("PRATT.BRG"));  // typed as the user does
+        QTest::keyClick(files.focusWidget(), Qt::Key_Return);
     };
     std::optional<FileChoice> chosen = s.shell.openFileDialog(open);
     QVERIFY(chosen);
