@@ -10,6 +10,8 @@
 #include <QPrinter>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "platform/qt/painter_print_surface.h"
 #include "platform/qt/qt_shell.h"
@@ -51,18 +53,26 @@ QMessageBox::Icon iconOf(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// The contract's buttons and Qt's, each with the other.
+constexpr std::pair<DialogButton, QMessageBox::StandardButton> BUTTONS[] = {
+    {DialogButton::Ok, QMessageBox::Ok},
+    {DialogButton::Yes, QMessageBox::Yes},
+    {DialogButton::No, QMessageBox::No},
+    {DialogButton::Cancel, QMessageBox::Cancel},
+};
+
 QMessageBox::StandardButton standardButtonOf(DialogButton button) {
-    switch (button) {
-        case DialogButton::Ok:
-            return QMessageBox::Ok;
-        case DialogButton::Yes:
-            return QMessageBox::Yes;
-        case DialogButton::No:
-            return QMessageBox::No;
-        case DialogButton::Cancel:
-            return QMessageBox::Cancel;
+    for (const auto& [ours, qt] : BUTTONS) {
+        if (ours == button) return qt;
     }
     return QMessageBox::Ok;
+}
+
+std::optional<DialogButton> dialogButtonOf(QMessageBox::StandardButton button) {
+    for (const auto& [ours, qt] : BUTTONS) {
+        if (qt == button) return ours;
+    }
+    return std::nullopt;
 }
 
 QMessageBox::StandardButtons buttonsOf(MessageButtons buttons) {
@@ -122,19 +132,9 @@ DialogButton QtShell::messageBox(const MessageBoxRequest& request) {
         box.installEventFilter(&needsAnswer);
     }
     runDialog(box);
-    switch (box.standardButton(box.clickedButton())) {
-        case QMessageBox::Yes:
-            return DialogButton::Yes;
-        case QMessageBox::No:
-            return DialogButton::No;
-        case QMessageBox::Cancel:
-            return DialogButton::Cancel;
-        case QMessageBox::Ok:
-            return DialogButton::Ok;
-        default:
-            // Closed without a button: an Ok box counts as Ok, a Yes/No/Cancel box as Cancel.
-            return request.buttons == MessageButtons::Ok ? DialogButton::Ok : DialogButton::Cancel;
-    }
+    // Closed without a button: an Ok box counts as Ok, a Yes/No/Cancel box as Cancel.
+    return dialogButtonOf(box.standardButton(box.clickedButton()))
+        .value_or(request.buttons == MessageButtons::Ok ? DialogButton::Ok : DialogButton::Cancel);
 }
 
 std::optional<FileChoice> QtShell::fileDialog(bool save, const FileDialogRequest& request) {

@@ -458,13 +458,13 @@ void QtShellTest::messageBoxesCarryTheRequest() {
     });
 
     // The save question: text, caption, icon, buttons, default, owner; answered Cancel.
-    MessageBoxRequest question;
-    question.text = "The current bridge has changes. \nDo you want to save before analyzing?";
-    question.caption = " ";
-    question.icon = MessageIcon::Warning;
-    question.buttons = MessageButtons::YesNoCancel;
-    question.defaultButton = DialogButton::Yes;
-    question.ownedByMainWindow = true;
+    MessageBoxRequest question{
+        .text = "The current bridge has changes. \nDo you want to save before analyzing?",
+        .caption = " ",
+        .icon = MessageIcon::Warning,
+        .buttons = MessageButtons::YesNoCancel,
+        .defaultButton = DialogButton::Yes,
+        .ownedByMainWindow = true};
     QWidget* owner = &s.window();
     answer = [owner](QMessageBox& box) {
         QCOMPARE(box.text(),
@@ -513,12 +513,13 @@ void QtShellTest::messageBoxesCarryTheRequest() {
     QCOMPARE(s.shell.messageBox(notice), DialogButton::Ok);
 
     // A system-modal box stays above every window; a Yes answer comes back as Yes.
-    MessageBoxRequest system;
-    system.text = "Not enough memory available.";
-    system.caption = "ZAZUVI";
-    system.modality = Modality::System;
-    system.buttons = MessageButtons::YesNo;
-    system.defaultButton = DialogButton::Yes;
+    const MessageBoxRequest system{.text = "Not enough memory available.",
+                                   .caption = "ZAZUVI",
+                                   .icon = MessageIcon::Information,
+                                   .buttons = MessageButtons::YesNo,
+                                   .defaultButton = DialogButton::Yes,
+                                   .ownedByMainWindow = false,
+                                   .modality = Modality::System};
     answer = [](QMessageBox& box) {
         QVERIFY(box.windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(box.windowModality(), Qt::ApplicationModal);
