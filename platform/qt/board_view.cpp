@@ -57,8 +57,7 @@ Point BoardView::boardPixelAt(QPointF position) const {
 void BoardView::repaintBoard(Rect area) {
     const Rect shown = intersection(area, surface_.bounds());
     if (shown.empty()) return;
-    const double ratio = devicePixelRatioF();
-    if (wholeRatio(ratio) && scale() == int(std::round(ratio))) {
+    if (wholeRatio(devicePixelRatioF())) {
         repaint(shown.left, shown.top, shown.width(), shown.height());
     } else {
         repaint();
@@ -72,13 +71,13 @@ void BoardView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const double ratio = devicePixelRatioF();
-    const int s = scale();
-    if (wholeRatio(ratio) && s == int(std::round(ratio))) {
+    if (wholeRatio(ratio)) {
         const QRect area = event->rect().intersected(image.rect());
         painter.drawImage(area, image, area);
     } else {
         painter.fillRect(rect(), Qt::white);
         painter.scale(1.0 / ratio, 1.0 / ratio);
+        const int s = scale();
         painter.drawImage(QRect(0, 0, surface_.width() * s, surface_.height() * s), image);
     }
     painter.end();
