@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QWindow>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -71,9 +72,16 @@ void BoardView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const double ratio = devicePixelRatioF();
-    if (wholeRatio(ratio)) {
-        const QRect area = event->rect().intersected(image.rect());
+    const QRect area = event->rect().intersected(image.rect());
+    if (wholeRatio(ratio) && scale() == 1) {
         painter.drawImage(area, image, area);
+    } else if (wholeRatio(ratio)) {
+        // Qt's own scaling of an image is slow; whole squares are quick to make here, and the
+        // squares then go to the screen one to one.
+        const int s = scale();
+        enlarge(area, s);
+        painter.drawImage(QRectF(area), enlarged_,
+                          QRectF(area.x() * s, area.y() * s, area.width() * s, area.height() * s));
     } else {
         painter.fillRect(rect(), Qt::white);
         painter.scale(1.0 / ratio, 1.0 / ratio);
@@ -82,6 +90,34 @@ void BoardView::paintEvent(QPaintEvent* event) {
     }
     painter.end();
     if (firstFrame_) std::exchange(firstFrame_, nullptr)();
+}
+
+void BoardView::enlarge(QRect area, int s) {
+    const QSize size(surface_.width() * s, surface_.height() * s);
+    if (enlarged_.size() != size) {
+        enlarged_ = QImage(size, QImage::Format_RGB32);
+        enlarged_.setDevicePixelRatio(s);
+    }
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const Color* from = surface_.row(y) + area.left();
+        auto* to = reinterpret_cast<Color*>(enlarged_.scanLine(y * s)) + area.left() * s;
+        if (s == 2) {  // the common case, two pixels in one store
+            for (int x = 0; x < area.width(); ++x) {
+                const uint64_t pair = uint64_t(from[x]) * 0x0000000100000001ull;
+                std::memcpy(to + 2 * x, &pair, sizeof pair);
+            }
+        } else {
+            for (int x = 0; x < area.width(); ++x) {
+                for (int k = 0; k < s; ++k) *to++ = from[x];
+            }
+        }
+        const size_t rowBytes = size_t(area.width()) * size_t(s) * sizeof(Color);
+        const uchar* first = enlarged_.constScanLine(y * s) + size_t(area.left()) * size_t(s) * sizeof(Color);
+        for (int k = 1; k < s; ++k) {
+            std::memcpy(enlarged_.scanLine(y * s + k) + size_t(area.left()) * size_t(s) * sizeof(Color),
+                        first, rowBytes);
+        }
+    }
 }
 
 void BoardView::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 // board pixel as a square of whole device pixels, and turns mouse input back into board pixels.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <functional>
 
@@ -58,10 +59,13 @@ class BoardView final : public QWidget {
     };
 
     void sendPointer(MessageKind kind, QMouseEvent* event);
+    // Copies the board pixels of area into enlarged_ as s x s squares.
+    void enlarge(QRect area, int s);
 
     const Surface& surface_;
     PointerSink& sink_;
     std::function<void()> firstFrame_;
+    QImage enlarged_;  // the surface at s device pixels per board pixel, when s > 1
     QObject* watchedWindow_ = nullptr;
     WindowPosition windowPosition_;
 };
