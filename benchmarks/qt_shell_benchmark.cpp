@@ -1,0 +1,178 @@
+// The desktop shell's share of a paint and of an animation: a paint of the largest bridge the
+// limits allow, from the Paint message to the pixels on the screen (the board redrawn in Review
+// with every member's results, then shown), and the processor time a truck drive of frame waits
+// takes. Runs on the display in DISPLAY (run it inside xvfb-run for an X server), else offscreen;
+// QT_SCALE_FACTOR=2 measures a 200 % screen.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QWindow>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+
+#include "analysis/analysis.h"
+#include "app/app_state.h"
+#include "app/program_pictures.h"
+#include "display/board.h"
+#include "platform/qt/qt_shell.h"
+#include "tests/analysis/analysis_bridges.h"
+
+namespace {
+
+constexpr int TRUCK_TOP_ROW = 235;
+constexpr int TRUCK_WIDTH = 54;
+constexpr int TRUCK_HEIGHT = 15;
+constexpr uint32_t DRIVE_FRAME_MS = 50;
+
+// The board's window procedure as the program has it: resources at Create, the board at Paint,
+// and a truck drive for the Animate command.
+class BoardProcedure final : public WindowProcedure {
+  public:
+    explicit BoardProcedure(QtShell& shell) : shell_(shell) {
+        bridge_.model = largestLegalBridge(JointOrder::DeckFirst).model;
+        results_ = std::make_unique<AnalysisResults>();
+        auto workspace = std::make_unique<AnalysisWorkspace>();
+        analyzeBridge(bridge_.model, AnalysisOptions{1, 1, 1, 1}, *results_, *workspace);
+        state_.mode = Mode::Review;
+        state_.selectedMember = 1;
+    }
+
+    MessageResult handleMessage(const WindowMessage& message) override {
+        switch (message.kind) {
+            case MessageKind::Create: {
+                Pictures pictures;
+                if (loadProgramPictures(pictures, nullptr)) {
+                    createDrawingResources(shell_.windowSurface(), std::move(pictures), resources_);
+                }
+                state_.clientWidth = shell_.clientWidth();
+                state_.clientHeight = shell_.clientHeight();
+                break;
+            }
+            case MessageKind::Paint: {
+                const BoardPaintInputs inputs =
+                    boardPaintInputs(state_, false, results_->bridgeUnstable != 0);
+                (void)paintBoard(shell_.windowSurface(), resources_, bridge_.model, inputs,
+                                 state_.selectedMember, state_.panels);
+                if (quitAfterPaint) shell_.postQuit(0);
+                break;
+            }
+            case MessageKind::Command:
+                if (message.command == CMD_MODE_ANIMATE) drive();
+                shell_.postQuit(0);
+                break;
+            case MessageKind::Destroy:
+                releaseDrawingResources(resources_);
+                shell_.postQuit(0);
+                break;
+            default:
+                break;
+        }
+        return MessageResult::Handled;
+    }
+
+    bool quitAfterPaint = false;
+    int driveFrames = 0;
+
+  private:
+    // Frames of the truck moving one pixel, each drawn, shown and timed by a wait of more than
+    // 50 ms from its start, as the drive across the bridge does.
+    void drive() {
+        Surface& window = shell_.windowSurface();
+        for (int frame = 0; frame < driveFrames; ++frame) {
+            const int x = 20 + frame % 600;
+            state_.frameClock = shell_.tickCount();
+            blit(window, x - 1, TRUCK_TOP_ROW, TRUCK_WIDTH + 1, TRUCK_HEIGHT, resources_.boardBitmap, x - 1,
+                 TRUCK_TOP_ROW);
+            drawTruckSprite(window, resources_, x, TRUCK_TOP_ROW);
+            shell_.waitUntilAfter(state_.frameClock, DRIVE_FRAME_MS);
+        }
+    }
+
+    QtShell& shell_;
+    TestBridge bridge_;
+    std::unique_ptr<AnalysisResults> results_;
+    AppState state_;
+    DrawingResources resources_{};
+};
+
+struct Desktop {
+    QtShell shell;
+    BoardProcedure procedure{shell};
+    Desktop() {
+        shell.createMainWindow({"Trussmill v4.8", {0, 0, 640, 480}}, procedure);
+        shell.showWindow();
+        // Until the window is on the screen, a repaint has nowhere to go and costs nothing.
+        QDeadlineTimer deadline(5000);
+        while (!shell.mainWindow()->windowHandle()->isExposed() && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        procedure.quitAfterPaint = true;
+        shell.runMessageLoop();  // the first paint
+    }
+};
+
+double processorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void BM_PaintLargestBridge(benchmark::State& state) {
+    Desktop desktop;
+    if (!desktop.shell.mainWindow()->windowHandle()->isExposed())
+        state.SkipWithError("the window never showed");
+    desktop.procedure.quitAfterPaint = true;
+    for (auto _ : state) {
+        desktop.shell.invalidate();
+        desktop.shell.runMessageLoop();
+    }
+}
+BENCHMARK(BM_PaintLargestBridge)->Unit(benchmark::kMicrosecond);
+
+// The shell's part of it: the whole client area from the window surface to the screen.
+void BM_PresentWholeBoard(benchmark::State& state) {
+    Desktop desktop;
+    if (!desktop.shell.mainWindow()->windowHandle()->isExposed())
+        state.SkipWithError("the window never showed");
+    QtShell& shell = desktop.shell;
+    for (auto _ : state) shell.present(shell.windowSurface().bounds());
+}
+BENCHMARK(BM_PresentWholeBoard)->Unit(benchmark::kMicrosecond);
+
+// Processor time over wall time while a drive of the given number of frames runs; 620 frames
+// take the 31 s of a drive across a bridge that holds.
+void BM_DriveFrameWaits(benchmark::State& state) {
+    Desktop desktop;
+    desktop.procedure.quitAfterPaint = false;
+    desktop.procedure.driveFrames = int(state.range(0));
+    double processor = 0;
+    double wall = 0;
+    for (auto _ : state) {
+        const double processorStart = processorSeconds();
+        const auto wallStart = std::chrono::steady_clock::now();
+        desktop.shell.mainWindow()->action(CMD_MODE_ANIMATE)->trigger();
+        desktop.shell.runMessageLoop();
+        processor += processorSeconds() - processorStart;
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    }
+    state.counters["cpu_percent"] = 100.0 * processor / wall;
+    state.counters["wall_s"] = wall / double(state.iterations());
+}
+BENCHMARK(BM_DriveFrameWaits)->Arg(60)->Arg(620)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

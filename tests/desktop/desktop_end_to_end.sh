@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# The desktop program end to end on an X display (run it inside xvfb-run): starts trussmill, plays
+# a session of mouse drags and keys to it with xdotool, waits for its intro to end and its work
+# to settle, and compares a screenshot of the client area pixel for pixel with the reference
+# picture of the same session. Then, when CHECK_SECOND_START is 1, a second start must show its
+# notice and end with status 0.
+# Usage: desktop_end_to_end.sh TRUSSMILL TRUSSMILL_CLI EVENTS OUTPUT_FOLDER
+# The screenshots, the reference and a difference picture are left in OUTPUT_FOLDER.
+set -euo pipefail
+
+TRUSSMILL=$1
+CLI=$2
+EVENTS=$3
+OUT=$4
+
+# The reference picture: the same session replayed by the program on the command-line tool's
+# headless shell. Drags become press, move and release events there; the lines of the session that
+# start with "replay:" say what its keys and dialogs amount to (commands and answers).
+make_replay_script() {
+    while read -r verb rest; do
+        case "$verb" in
+            drag)
+                read -r x1 y1 x2 y2 <<<"$rest"
+                printf 'move %d %d\npress %d %d\ndrag %d %d\ndrag %d %d\nrelease %d %d\n' \
+                    "$x1" "$y1" "$x1" "$y1" $(((x1 + x2) / 2)) $(((y1 + y2) / 2)) "$x2" "$y2" "$x2" "$y2"
+                ;;
+            replay:) echo "$rest" ;;
+        esac
+    done <"$EVENTS"
+}
+
+# 1: a second start must refuse to run, showing the notice, and end with status 0.
+CHECK_SECOND_START=${CHECK_SECOND_START:-1}
+
+CLIENT_WIDTH=632
+CLIENT_HEIGHT=436
+SETTLE_SECONDS=40  # covers the intro (about 7 s) and a Calculate, with room for a slow machine
+
+mkdir -p "$OUT"
+rm -f "$OUT"/*.png "$OUT"/*.log
+# A runtime folder of its own: the single-instance lock of another run cannot interfere.
+XDG_RUNTIME_DIR=$(mktemp -d)
+export XDG_RUNTIME_DIR
+chmod 700 "$XDG_RUNTIME_DIR"
+
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$XDG_RUNTIME_DIR"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# The first window of a process, once it is mapped.
+window_of() {
+    timeout 20 xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -n 1
+}
+
+# The client area of window $1 into $2: the bottom CLIENT_WIDTH x CLIENT_HEIGHT of the window,
+# under the menu bar.
+shoot_client() {
+    import -window "$1" "$OUT/window.png"
+    convert "$OUT/window.png" -gravity SouthWest -crop "${CLIENT_WIDTH}x${CLIENT_HEIGHT}+0+0" +repage "$2"
+}
+
+make_replay_script >"$OUT/session.replay"
+"$CLI" replay "$OUT/session.replay" --png "$OUT/reference.png" --log "$OUT/reference.jsonl" ||
+    fail "the replay of the session failed"
+
+"$TRUSSMILL" 2>"$OUT/trussmill.log" &
+pids+=($!)
+first=$!
+window=$(window_of "$first") || true
+[ -n "$window" ] || fail "trussmill showed no window"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$WIDTH" -eq "$CLIENT_WIDTH" ] || fail "the window is $WIDTH pixels wide, not $CLIENT_WIDTH"
+menu_height=$((HEIGHT - CLIENT_HEIGHT))
+xdotool windowfocus --sync "$window"
+import -window "$window" "$OUT/started.png"
+
+# The session, as fast as xdotool sends it: the program holds input that arrives during its intro
+# and delivers it afterwards, in order.
+at() {  # a client-area point as xdotool's window-relative mouse position
+    echo "$1 $(($2 + menu_height))"
+}
+while read -r verb rest; do
+    case "$verb" in
+        '' | '#'*) ;;
+        drag)
+            read -r x1 y1 x2 y2 <<<"$rest"
+            # shellcheck disable=SC2046
+            xdotool mousemove --window "$window" $(at "$x1" "$y1") mousedown 1 \
+                mousemove --window "$window" $(at $(((x1 + x2) / 2)) $(((y1 + y2) / 2))) \
+                mousemove --window "$window" $(at "$x2" "$y2") mouseup 1
+            ;;
+        keys)
+            for key in $rest; do xdotool key --delay 50 "$key"; done
+            ;;
+        sleep)  # lets the program catch up, e.g. until a dialog is open to take the next key
+            sleep "$rest"
+            ;;
+        replay:) ;;
+        *) fail "unknown event line: $verb $rest" ;;
+    esac
+done <"$EVENTS"
+
+# Wait until the client area equals the reference, or give up after SETTLE_SECONDS.
+deadline=$((SECONDS + SETTLE_SECONDS))
+while :; do
+    shoot_client "$window" "$OUT/client.png"
+    differing=$(compare -metric AE "$OUT/client.png" "$OUT/reference.png" "$OUT/difference.png" 2>&1 || true)
+    [ "$differing" = "0" ] && break
+    [ "$SECONDS" -lt "$deadline" ] || fail "$differing pixels differ from the reference (see $OUT/difference.png)"
+    sleep 0.5
+done
+echo "client area equals the reference"
+
+if [ "$CHECK_SECOND_START" = "1" ]; then
+    "$TRUSSMILL" 2>"$OUT/second.log" &
+    second=$!
+    pids+=($second)
+    box=$(window_of "$second") || true
+    [ -n "$box" ] || fail "the second start showed nothing"
+    import -window "$box" "$OUT/second_start.png"
+    xdotool windowfocus --sync "$box" key Return
+    status=0
+    timeout 10 tail --pid="$second" -f /dev/null || fail "the second start did not end"
+    wait "$second" || status=$?
+    [ "$status" -eq 0 ] || fail "the second start ended with status $status"
+    kill -0 "$first" || fail "the first copy ended too"
+    echo "a second start is refused"
+fi
