@@ -4,20 +4,9 @@
 # pages. Usage: check_install.sh BUILD_DIR WORK_DIR VERSION SOURCE_DIR
 set -euo pipefail
 
-build=$1
-work=$2
-version=$3
-source=$4
 here=$(cd "$(dirname "$0")" && pwd)
-
-problems=0
-problem() {
-  echo "FAIL: $*" >&2
-  problems=$((problems + 1))
-}
-
-rm -rf "$work"
-mkdir -p "$work"
+. "$here/problems.sh"
+source=$4
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >"$work/install.log"
 share=$prefix/share
@@ -110,8 +99,4 @@ type=$(xdg-mime query filetype "$share/trussmill/examples/README.md")
 handler=$(xdg-mime query default application/x-trussmill-bridge)
 [ "$handler" = trussmill.desktop ] || problem "xdg-mime: bridge files open with '$handler'"
 
-if [ "$problems" -ne 0 ]; then
-  echo "$problems problems" >&2
-  exit 1
-fi
-echo "installed files, menu entry, metainfo, icons, manual pages and file type: all good"
+finish "installed files, menu entry, metainfo, icons, manual pages and file type"

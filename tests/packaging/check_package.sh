@@ -4,19 +4,8 @@
 # stripped). Usage: check_package.sh BUILD_DIR WORK_DIR VERSION
 set -euo pipefail
 
-build=$1
-work=$2
-version=$3
 here=$(cd "$(dirname "$0")" && pwd)
-
-problems=0
-problem() {
-  echo "FAIL: $*" >&2
-  problems=$((problems + 1))
-}
-
-rm -rf "$work"
-mkdir -p "$work"
+. "$here/problems.sh"
 cpack --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 || {
   cat "$work/cpack.log" >&2
   exit 1
@@ -63,8 +52,4 @@ for binary in trussmill trussmill-cli; do
   file "$work/root/usr/bin/$binary" | grep -q ', stripped' || problem "$binary is not stripped"
 done
 
-if [ "$problems" -ne 0 ]; then
-  echo "$problems problems" >&2
-  exit 1
-fi
-echo "$(basename "$deb"): fields, dependencies and contents all good"
+finish "$(basename "$deb"): fields, dependencies and contents"
