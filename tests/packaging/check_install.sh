@@ -81,6 +81,8 @@ done
 
 # ---- The bridge file's type, as a file manager finds it once the prefix's MIME database is
 # built: by either spelling of the extension, and by the first word of a file without one.
+# xdg-mime's own way, which reads the databases through mimetype(1), whatever desktop runs this.
+unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID DISPLAY DBUS_SESSION_BUS_ADDRESS
 export XDG_DATA_HOME=$share XDG_DATA_DIRS=/usr/share XDG_CONFIG_HOME=$work/config
 mime_log=$(update-mime-database "$share/mime" 2>&1)
 [ -z "$mime_log" ] || problem "update-mime-database: $mime_log"
