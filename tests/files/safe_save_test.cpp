@@ -102,6 +102,18 @@ std::vector<Writer> writers() {
                         }
                         return run.model().savedFlag == 1 ? 0 : 2;
                     }});
+    // The program's Make DXF, to the name chosen in its dialog.
+    list.push_back({"Make DXF", "M.DXF", [](const std::string& path) {
+                        AppDriver run;
+                        run.app->openFile(example("WARREN.BRG").c_str());
+                        run.shell.answerFileDialog(path);
+                        ::getppid();
+                        run.command(CMD_SPECIAL_DXF);
+                        for (const MessageBoxRecord& box : run.shell.messageBoxes()) {
+                            if (box.request.text == "Error: Cannot write to file") return 1;
+                        }
+                        return run.shell.fileDialogs().size() == 1 ? 0 : 2;
+                    }});
     return list;
 }
 
@@ -217,6 +229,8 @@ TEST(SafeSave, CommandLineToolNeverReportsAFailedWriteAsDone) {
         const int err = ::open((folder + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, 1);
         ::dup2(err, 2);
+        // The leak check of a sanitized build cannot run under a tracer; it runs in the other tests.
+        ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
         const std::string pratt = example("PRATT.BRG");
         ::execl(TRUSSMILL_CLI, TRUSSMILL_CLI, "dxf", pratt.c_str(), target.c_str(),
                 static_cast<char*>(nullptr));
@@ -235,13 +249,17 @@ TEST(SafeSave, CommandLineToolNeverReportsAFailedWriteAsDone) {
         const TracedRun run = runTraced(work, plan);
         const std::string where = "call " + std::to_string(call) + " failing";
         ASSERT_TRUE(run.exited) << where;
+        // A failure after the file took its name (a folder sync, the tool's own exit) may still end
+        // the tool with an error: the file is whole either way, and never reported done when it is not.
+        const std::string now = slurp(target);
+        EXPECT_TRUE(now == old || now == fresh) << where;
         if (run.exitCode == 0) {
-            EXPECT_EQ(slurp(target), fresh) << where << ": reported done";
+            EXPECT_EQ(now, fresh) << where << ": reported done";
         } else {
-            EXPECT_EQ(slurp(target), old) << where << ": reported failed";
             EXPECT_FALSE(slurp(folder + ".err").empty()) << where << ": failed without a word";
         }
     }
+    std::printf("failed calls of trussmill-cli tried: %d\n", counted.calls);
 
     // The reason names the file and says what went wrong.
     const CliRun missing = cli("dxf " + example("PRATT.BRG") + " " + folder + "/no/such/OUT.DXF");
