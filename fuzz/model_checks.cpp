@@ -15,8 +15,9 @@
 namespace {
 
 // Joints the program places stay in the joint area; a dropped joint is snapped without clamping,
-// which can carry it up to two pixels right (snap 4) or five pixels down (snap 10) of the area.
-constexpr int kDrawnLeft = JOINT_AREA_LEFT;
+// which can carry it up to two pixels right (snap 4) or five pixels down (snap 10) of the area,
+// and Reflect Member mirrors the first of those two pixels left of it.
+constexpr int kDrawnLeft = JOINT_AREA_LEFT - 2;
 constexpr int kDrawnRight = JOINT_AREA_RIGHT + 2;
 constexpr int kDrawnTop = JOINT_AREA_TOP;
 constexpr int kDrawnBottom = JOINT_AREA_BOTTOM + 5;

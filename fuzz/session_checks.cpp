@@ -76,6 +76,13 @@ void SessionWatch::before(const HeadlessShell& shell, const Program& program, in
     cursorChangesBefore_ = shell.cursorChanges().size();
     memberOpenBefore_ = program.state.drawingMember;
     *design_ = program.model;
+    // A command ends an open joint drag with the joint back where the drag began.
+    const int dragged = program.state.draggingJoint ? program.state.selectedJoint : 0;
+    if (command != 0 && dragged >= 1 && dragged <= design_->jointCount) {
+        Joint& joint = design_->joints[dragged];
+        joint.screenX = static_cast<int16_t>(columnFromFeet(joint.x));
+        joint.screenY = static_cast<int16_t>(rowFromFeet(joint.y));
+    }
     files_.clear();
     if (!commandMayWrite(command)) return;
     for (const std::string& name : sandbox_.fileNames()) {
