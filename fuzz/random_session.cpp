@@ -37,12 +37,12 @@ enum class EventKind : uint8_t {
 
 struct UserEvent {
     EventKind kind;
-    int x = 0;
+    int x = 0;  // client pixels; for Resize the new outer width and height
     int y = 0;
-    int value = 0;  // Command: the id; Wait: milliseconds; Resize: the outer height
+    int value = 0;  // Command: the id; Wait: milliseconds
 };
 
-// Every id the menu sends, the two help ids without a menu item, and ids nothing answers to.
+// Every id the menu sends, and the two help ids without a menu item.
 std::vector<int> commandIds() {
     std::vector<int> ids;
     for (const MenuEntry& entry : loadMenu(MENU_RESOURCE_NAME)) {
@@ -52,7 +52,8 @@ std::vector<int> commandIds() {
     ids.push_back(CMD_HELP_GETTING_STARTED);
     return ids;
 }
-constexpr int kUnknownIds[] = {0, -1, 1000, 1006, 2004, 3213, 3413, 4002 + 1000, 5005, 9999, 32767, 65535};
+// Ids nothing answers to: next to the real ones, just past the numbered groups, and far off.
+constexpr int kUnknownIds[] = {0, -1, 1000, 1006, 2004, 3213, 3413, 6005, 5005, 9999, 32767, 65535};
 
 class Session {
   public:
