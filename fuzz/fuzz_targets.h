@@ -14,8 +14,9 @@
 std::string checkBridgeReaderInput(std::string_view bytes);
 
 // The bytes as a bridge file carried as far as the program carries one: the check before an
-// analysis, the analysis with every combination of options, the board and its panels, the DXF and
-// VRML texts (and the printed reports). Every number written is finite.
+// analysis, the analysis with no option, each option alone, all of them and one combination more,
+// the board and its panels, the DXF and VRML texts and the printed reports. Every result and every
+// number written is finite.
 std::string checkPipelineInput(std::string_view bytes);
 
 // The bytes as a replay script: either refused with the number of the bad line and a reason, or

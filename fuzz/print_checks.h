@@ -17,7 +17,9 @@ std::string printJobFault(const PrintJobRecord& job);
 // and checks the job it leaves. what names the report in the message.
 std::string checkPrinting(const char* what, const std::function<void(PrintSurface&)>& print);
 
-// The data report and the results report of the bridge, each printed into memory and checked.
-// Called by the pipeline fuzz target with the bridge as the analysis (if any) left it.
-std::string checkPrintedReports(BridgeModel& model, const MemberSizeTable& sizes, AnalysisResults& results,
-                                AnalysisWorkspace& workspace);
+// The data report of the bridge and, when it was analysed with options, the results report, each
+// printed into memory and checked. Called by the pipeline fuzz target with the bridge as the last
+// analysis (if any) left it.
+std::string checkPrintedReports(BridgeModel& model, const MemberSizeTable& sizes,
+                                const AnalysisOptions& options, const AnalysisResults& results,
+                                bool analysed);
