@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_targets.h"
+#include "fuzz/model_checks.h"
 #include "tests/support/cli_run.h"
 
 namespace {
@@ -74,6 +75,16 @@ TEST(FuzzInputs, SamplesAndHandMadeInputs) {
                                "press 300 250\nrelease 300 250\ncommand 2002\npress 200 200\n"
                                "drag 1000 1000\nrelease -5 -5\ncommand 1003\nclose\nanswer yes\nclose\n"),
               "");
+}
+
+// A mechanism whose joints move further than a float holds: with every option its deflection is
+// no number, and the analysis report says so in words.
+TEST(FuzzInputs, ADeflectionBeyondAFloatIsNoNumberInTheReport) {
+    const std::string bridge = regressions("pipeline") + "/deflection-beyond-a-float.BRG";
+    const CliRun run = cli("analyze --dead-load --deck-weight --live-load --min-force " + bridge);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Max. Deflection = N.A.\n"), std::string::npos) << run.out;
+    EXPECT_EQ(nonFiniteNumberIn(run.out), "");
 }
 
 }  // namespace
