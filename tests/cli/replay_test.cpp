@@ -167,7 +167,8 @@ TEST(Replay, BadScriptsAndUsage) {
     // A PNG that cannot be written is a failure, named with its reason.
     const CliRun unwritable = cli("replay " + dir + "/empty.txt --png " + dir + "/no/such/folder.png");
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_NE(unwritable.err.find("folder.png: cannot be written: No such file or directory"), std::string::npos)
+    EXPECT_NE(unwritable.err.find("folder.png: cannot be written: No such file or directory"),
+              std::string::npos)
         << unwritable.err;
 }
 
