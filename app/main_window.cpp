@@ -41,9 +41,11 @@ MessageResult MainWindow::handleMessage(const WindowMessage& message) {
             return MessageResult::Handled;
         case MessageKind::Close:
             abandonOpenMember();
+            abandonOpenDrag();
             return onClose();
         case MessageKind::Command:
             abandonOpenMember();
+            abandonOpenDrag();
             onCommand(message.command);
             return MessageResult::Handled;
         case MessageKind::PointerMove:

@@ -73,6 +73,9 @@ class MainWindow final : public WindowProcedure {
     void stepJointSelection(Point pointer);
     // A member still open when something else needs the tables whole is taken back.
     void abandonOpenMember();
+    // Likewise a joint drag still open (its release fell outside the drag area) ends with the
+    // joint back where it stood: saved, analysed or edited, the tables show no joint in the air.
+    void abandonOpenDrag();
 
     // -- Shared helpers (main_window.cpp)
     void repaint() { shell_.invalidate(); }

@@ -187,6 +187,20 @@ void MainWindow::abandonOpenMember() {
     if (ready_) restoreOverlay(shell_.windowSurface(), program_.resources.overlay);
 }
 
+void MainWindow::abandonOpenDrag() {
+    AppState& state = program_.state;
+    if (!state.draggingJoint) return;
+    state.draggingJoint = false;
+    BridgeModel& model = program_.model;
+    // The joint goes back where the drag began: its feet have not followed the pointer.
+    if (state.selectedJoint >= 1 && state.selectedJoint <= model.jointCount) {
+        Joint& joint = model.joints[state.selectedJoint];
+        joint.screenX = static_cast<int16_t>(columnFromFeet(joint.x));
+        joint.screenY = static_cast<int16_t>(rowFromFeet(joint.y));
+    }
+    repaint();
+}
+
 // ---- The tools that act on a press
 
 void MainWindow::pressWithTool(Point pointer) {

@@ -4,6 +4,7 @@
 #include "cli/grade.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string_view>
 
@@ -100,7 +101,8 @@ RowText textOf(const Row& r) {
     t.joints = std::to_string(r.joints);
     t.members = std::to_string(r.members);
     t.weight = g(r.weight, 5);
-    if (r.analysed) t.deflection = g(r.maxDeflection, 4);
+    // A mechanism can move further than a float holds: no deflection to report.
+    if (r.analysed && std::isfinite(r.maxDeflection)) t.deflection = g(r.maxDeflection, 4);
     if (r.stable) t.efficiency = g(r.efficiency, 5);
     if (r.worst != 0) {
         t.worst = std::to_string(r.worst);

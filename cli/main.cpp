@@ -131,6 +131,12 @@ int fileError(const char* path, const char* reason) {
     return kFileError;
 }
 
+// An output that could not be written, with the system's reason.
+int writeError(const char* path, int error) {
+    const std::string reason = std::string("cannot be written: ") + std::strerror(error);
+    return fileError(path, reason.c_str());
+}
+
 struct CommandLine {
     AnalysisOptions options{};
     bool json = false;
@@ -232,7 +238,7 @@ int exportCommand(const CommandLine& line, bool dxf) {
     updateGeometry(run->model, run->sizes);
     const char* out = line.operands[1].c_str();
     const ExportResult written = dxf ? exportDxfTo(out, run->model) : exportVrmlTo(out, run->model);
-    return written.ok ? kOk : fileError(out, written.message);
+    return written.ok ? kOk : writeError(out, written.error);
 }
 
 int dxfCommand(const CommandLine& line) {
@@ -250,9 +256,9 @@ int reportCommand(const CommandLine& line) {
         run->calculate();
         if (run->check) return fileError(line.operands[0].c_str(), run->check);
     }
-    const char* reason = "";
-    if (!writeReportPdf(*run, line.results, localTimeNow(), line.operands[1].c_str(), &reason)) {
-        return fileError(line.operands[1].c_str(), reason);
+    std::string reason;
+    if (!writeReportPdf(*run, line.results, localTimeNow(), line.operands[1].c_str(), reason)) {
+        return fileError(line.operands[1].c_str(), reason.c_str());
     }
     return kOk;
 }
@@ -262,9 +268,9 @@ int renderCommand(const CommandLine& line) {
     auto run = loadRun(line.operands[0], line.options);
     if (!run) return kFileError;
     if (line.review) run->calculate();
-    const char* reason = "";
-    if (!renderBoard(*run, line.review, line.operands[1].c_str(), &reason)) {
-        return fileError(line.operands[1].c_str(), reason);
+    std::string reason;
+    if (!renderBoard(*run, line.review, line.operands[1].c_str(), reason)) {
+        return fileError(line.operands[1].c_str(), reason.c_str());
     }
     return kOk;
 }

@@ -1,6 +1,8 @@
 // The reports drawn on a PDF printer in memory, then written to disk in one atomic step.
 #include "cli/print_pdf.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 
 #include "files/file_paths.h"
@@ -18,7 +20,7 @@ LocalTime localTimeNow() {
 }
 
 bool writeReportPdf(BridgeRun& run, bool results, const LocalTime& date, const char* pdfPath,
-                    const char** reason) {
+                    std::string& reason) {
 #if TRUSSMILL_PDF_OUTPUT
     PrintOutcome outcome = PrintOutcome::NoFont;
     const std::string pdf = printToPdf([&](PrintSurface& printer) {
@@ -26,11 +28,11 @@ bool writeReportPdf(BridgeRun& run, bool results, const LocalTime& date, const c
                           : printData(printer, run.model, run.sizes, date);
     });
     if (outcome == PrintOutcome::NoFont || pdf.empty()) {
-        *reason = "no fixed-pitch font can be made for the report (DejaVu Sans Mono is in fonts-dejavu-core)";
+        reason = "no fixed-pitch font can be made for the report (DejaVu Sans Mono is in fonts-dejavu-core)";
         return false;
     }
     if (!writeFileAtomically(pdfPath, pdf)) {
-        *reason = "cannot be written";
+        reason = std::string("cannot be written: ") + std::strerror(errno);
         return false;
     }
     return true;
@@ -39,7 +41,7 @@ bool writeReportPdf(BridgeRun& run, bool results, const LocalTime& date, const c
     (void)results;
     (void)date;
     (void)pdfPath;
-    *reason = "this build of trussmill-cli has no PDF output (it was built without Qt)";
+    reason = "this build of trussmill-cli has no PDF output (it was built without Qt)";
     return false;
 #endif
 }

@@ -1,6 +1,8 @@
 // The printed reports as PDF files: what trussmill-cli report writes.
 #pragma once
 
+#include <string>
+
 #include "cli/bridge_run.h"
 #include "platform/shell.h"
 
@@ -11,4 +13,4 @@ LocalTime localTimeNow();
 // (the run must have been calculated without a check stopping it), as a PDF file at pdfPath,
 // replacing it only when the whole file was written. Returns false with a reason otherwise.
 bool writeReportPdf(BridgeRun& run, bool results, const LocalTime& date, const char* pdfPath,
-                    const char** reason);
+                    std::string& reason);

@@ -2,6 +2,9 @@
 // procedure builds the drawing resources on Create and paints on Paint.
 #include "cli/render.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "app/app_state.h"
 #include "app/program_pictures.h"
 #include "cli/png_file.h"
@@ -55,7 +58,7 @@ class RenderWindow final : public WindowProcedure {
 
 }  // namespace
 
-bool renderBoard(BridgeRun& run, bool review, const char* pngPath, const char** reason) {
+bool renderBoard(BridgeRun& run, bool review, const char* pngPath, std::string& reason) {
     HeadlessShell shell;
     AppState state;
     if (review) {
@@ -64,7 +67,7 @@ bool renderBoard(BridgeRun& run, bool review, const char* pngPath, const char** 
     }
     RenderWindow window(shell, run, state);
     if (!shell.createMainWindow({"Trussmill v4.8", {0, 0, 640, 480}}, window) || !window.ready()) {
-        *reason = "a picture of the board is missing from the program";
+        reason = "a picture of the board is missing from the program";
         return false;
     }
     state.clientWidth = shell.clientWidth();
@@ -73,7 +76,7 @@ bool renderBoard(BridgeRun& run, bool review, const char* pngPath, const char** 
     shell.invalidate();
     shell.pumpMessages();
     const bool written = writePngFile(pngPath, shell.windowSurface());
+    if (!written) reason = std::string("cannot be written: ") + std::strerror(errno);
     shell.destroyWindow();
-    if (!written) *reason = "cannot be written";
     return written;
 }

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "app/program.h"
 #include "cli/json_writer.h"
 #include "cli/png_file.h"
+#include "cli/replay_events.h"
 #include "cli/replay_script.h"
 #include "files/file_paths.h"
 #include "platform/headless/headless_shell.h"
@@ -69,13 +71,6 @@ const char* buttonsName(MessageButtons buttons) {
             return "yesnocancel";
     }
     return "ok";
-}
-
-DialogButton answerButton(const std::string& word) {
-    if (word == "yes") return DialogButton::Yes;
-    if (word == "no") return DialogButton::No;
-    if (word == "cancel") return DialogButton::Cancel;
-    return DialogButton::Ok;
 }
 
 const char* soundActionName(SoundAction action) {
@@ -160,47 +155,15 @@ void logEvents(const HeadlessShell& shell, size_t& from, std::string& log) {
     }
 }
 
-void deliver(HeadlessShell& shell, const ReplayEvent& event) {
-    switch (event.kind) {
-        case ReplayEventKind::Press:
-            shell.postLeftButtonDown(event.x, event.y);
-            break;
-        case ReplayEventKind::Release:
-            shell.postLeftButtonUp(event.x, event.y);
-            break;
-        case ReplayEventKind::Move:
-        case ReplayEventKind::Drag:
-            shell.postPointerMove(event.x, event.y, event.kind == ReplayEventKind::Drag);
-            break;
-        case ReplayEventKind::Command:
-            shell.postCommand(static_cast<int>(event.value));
-            break;
-        case ReplayEventKind::Answer:
-            shell.answerMessageBox(answerButton(event.text));
-            break;
-        case ReplayEventKind::Choose:
-            shell.answerFileDialog(event.text);
-            break;
-        case ReplayEventKind::CancelFile:
-            shell.cancelFileDialog();
-            break;
-        case ReplayEventKind::Print:
-            shell.answerPrintDialog(event.value != 0);
-            break;
-        case ReplayEventKind::Close:
-            shell.postCloseBox();
-            break;
-        case ReplayEventKind::Wait:
-            shell.advanceClock(static_cast<uint32_t>(event.value));
-            break;
-        case ReplayEventKind::Png:
-            break;  // written by the caller once the queue is empty
-    }
-}
-
 int failure(const std::string& path, const char* reason) {
     std::fprintf(stderr, "trussmill-cli: %s: %s\n", path.c_str(), reason);
     return 1;
+}
+
+// An output that could not be written; errno says why.
+int writeFailure(const std::string& path) {
+    const std::string reason = std::string("cannot be written: ") + std::strerror(errno);
+    return failure(path, reason.c_str());
 }
 
 // The client area as the user last saw it; a window that was never made has nothing to write.
@@ -247,11 +210,11 @@ int runReplay(const ReplayRequest& request) {
         shell.pumpMessages();
         for (const ReplayEvent& event : events) {
             if (shell.quitCode()) break;
-            deliver(shell, event);
+            postReplayEvent(shell, event);
             shell.pumpMessages();
             logEvents(shell, logged, log);
             if (event.kind == ReplayEventKind::Png && !writeWindowPng(shell, event.text)) {
-                status = failure(event.text, "cannot be written");
+                status = writeFailure(event.text);
                 break;
             }
         }
@@ -275,8 +238,8 @@ int runReplay(const ReplayRequest& request) {
     log += '\n';
 
     if (!request.pngPath.empty() && !writeWindowPng(shell, request.pngPath))
-        status = failure(request.pngPath, "cannot be written");
+        status = writeFailure(request.pngPath);
     if (!request.logPath.empty() && !writeFileAtomically(request.logPath.c_str(), log))
-        status = failure(request.logPath, "cannot be written");
+        status = writeFailure(request.logPath);
     return status;
 }

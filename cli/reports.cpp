@@ -81,7 +81,12 @@ std::string textReport(const BridgeRun& run) {
     }
     const bool unstable = run.results.bridgeUnstable != 0;
     out += run.results.bridgeFailed ? "Bridge Failed\n" : "Bridge Passed\n";
-    appendFormat(out, "Max. Deflection = %s inches\n", g(run.results.maxDeflection, 4).c_str());
+    // A mechanism can move its joints further than a float holds: no number to print then.
+    if (std::isfinite(run.results.maxDeflection)) {
+        appendFormat(out, "Max. Deflection = %s inches\n", g(run.results.maxDeflection, 4).c_str());
+    } else {
+        out += "Max. Deflection = N.A.\n";
+    }
     if (unstable) {
         out += "Overall Eff. Ratio: N.A.\n\n";
         out += "THIS BRIDGE HAS UNSTABLE GEOMETRY\nNO NUMERICAL RESULTS AVAILABLE\n";

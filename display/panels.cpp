@@ -127,6 +127,13 @@ double foldedAngleDegrees(double angleRad) {
     return a;
 }
 
+// Feet as the panel's 16-bit fields hold them: truncated toward zero, then wrapped as 16-bit
+// integers wrap. Only a bridge from a hand-edited file, with joints far off the board, reaches
+// beyond 16 bits; the panel then shows nonsense, but nothing undefined happens.
+int16_t panelFeet(float feet) {
+    return static_cast<int16_t>(static_cast<int>(feet));
+}
+
 bool memberSlot(int member) {
     return member >= 0 && member <= LAST_MEMBER_SLOT;
 }
@@ -189,11 +196,11 @@ void showMemberStats(Surface& window, const BridgeModel& model, int member) {
     if (!memberSlot(member)) return;
     const Member& m = model.members[member];
     // Truncated toward zero and signed: a member descending from its start shows a negative DY.
-    const auto dx = static_cast<int16_t>(m.endX - m.startX);
-    const auto dy = static_cast<int16_t>(m.endY - m.startY);
+    const int16_t dx = panelFeet(m.endX - m.startX);
+    const int16_t dy = panelFeet(m.endY - m.startY);
     const double length = std::sqrt(double(dx) * dx + double(dy) * dy);
-    writeGeometryFields(window, static_cast<int16_t>(m.startX), static_cast<int16_t>(m.startY),
-                        m.startY < 0.0f, dx, dy, length, foldedAngleDegrees(m.angle));
+    writeGeometryFields(window, panelFeet(m.startX), panelFeet(m.startY), m.startY < 0.0f, dx, dy, length,
+                        foldedAngleDegrees(m.angle));
     writeWeightAndName(window, model);
 }
 

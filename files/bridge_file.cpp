@@ -81,6 +81,18 @@ bool parseReal(std::string_view token, double& value) {
     return *end == '\0' && std::isfinite(value);
 }
 
+// The start of a token as the user may see it quoted in a message: the file is anybody's, so
+// control characters (a terminal would obey them) and bytes beyond ASCII show as '?'.
+template <size_t N>
+void printableCopy(std::string_view token, char (&out)[N]) {
+    size_t n = 0;
+    for (; n < token.size() && n + 1 < N; ++n) {
+        const auto byte = static_cast<unsigned char>(token[n]);
+        out[n] = byte >= 0x20 && byte < 0x7f ? token[n] : '?';
+    }
+    out[n] = '\0';
+}
+
 // Reads the numeric fields of one record; kinds is a string of 'd' (integer) and 'f' (real).
 class RecordReader {
   public:
@@ -97,9 +109,11 @@ class RecordReader {
             double real = 0.0;
             const bool ok = kinds[i] == 'd' ? parseInt(token, integer) : parseReal(token, real);
             if (!ok) {
-                failure = result(BridgeFileStatus::Malformed, "line %d: \"%.*s\" in the %s is not %s",
-                                 scanner_.line(), static_cast<int>(token.size() > 24 ? 24 : token.size()),
-                                 token.data(), what, kinds[i] == 'd' ? "a whole number" : "a finite number");
+                char shown[25];
+                printableCopy(token, shown);
+                failure = result(BridgeFileStatus::Malformed, "line %d: \"%s\" in the %s is not %s",
+                                 scanner_.line(), shown, what,
+                                 kinds[i] == 'd' ? "a whole number" : "a finite number");
                 return false;
             }
             values[i] = kinds[i] == 'd' ? static_cast<double>(integer) : real;
@@ -159,10 +173,17 @@ BridgeFileResult readBridgeText(std::string_view text, BridgeModel& model,
                       header[1], LAST_JOINT_SLOT);
     }
 
+    // Read as a float and kept as a double; one beyond a float's range would be written back as
+    // "inf", which no reader takes, so the file is refused now rather than after the next save.
+    const float modulus = static_cast<float>(header[3]);
+    if (!std::isfinite(modulus))
+        return result(BridgeFileStatus::Malformed, "line %d: the modulus %g is out of range", reader.line(),
+                      header[3]);
+
     BridgeModel staged = model;
     staged.memberCount = static_cast<int16_t>(header[0]);
     staged.jointCount = static_cast<int16_t>(header[1]);
-    staged.elasticModulus = static_cast<float>(header[3]);  // read as a float, kept as a double
+    staged.elasticModulus = modulus;
 
     for (int j = 1; j <= staged.jointCount; ++j) {
         double f[6];  // number x y flag1 flag2 flag3
@@ -227,7 +248,10 @@ BridgeFileResult loadBridgeFile(const char* path, BridgeModel& model, const Memb
 }
 
 bool saveBridgeFile(const char* path, BridgeModel& model) {
-    if (std::strlen(path) > FILE_PATH_CHARS) return false;
+    if (std::strlen(path) > FILE_PATH_CHARS) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
     std::string text;
     writeBridgeFile(model, text);
     if (!writeFileAtomically(path, text)) return false;

@@ -40,7 +40,7 @@ BridgeFileResult readBridgeText(std::string_view text, BridgeModel& model,
 // Reads path as above and, on success, makes it the current file: filePath and bridgeName.
 BridgeFileResult loadBridgeFile(const char* path, BridgeModel& model, const MemberSizeTable& memberSizes);
 
-// Writes the bridge to path through a temporary file in the same folder, renamed over the target
-// only after every write and the close succeeded. On success filePath and bridgeName follow path
-// and savedFlag becomes 1; on failure nothing in the model changes and any earlier file stays.
+// Writes the bridge to path as writeFileAtomically does (files/file_paths.h). On success filePath
+// and bridgeName follow path and savedFlag becomes 1; on failure nothing in the model changes, any
+// earlier file stays whole, and errno says why.
 bool saveBridgeFile(const char* path, BridgeModel& model);

@@ -13,6 +13,7 @@ struct ExportResult {
     bool ok;
     std::string path;     // the file written, or the one that could not be written
     const char* message;  // "" when ok, otherwise CANNOT_WRITE_MESSAGE for the caller to show
+    int error = 0;        // why it could not be written (an errno value); 0 when ok
 };
 
 // Writes text to chosenPath with its short extension replaced by extension (".DXF", ".WRL"),

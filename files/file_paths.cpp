@@ -74,10 +74,25 @@ std::string folderOf(const char* path) {
     return std::string(path, static_cast<size_t>(title - path));
 }
 
-// New files get the usual permissions of the user's umask; an existing file keeps its own.
-mode_t permissionsFor(const char* path) {
-    struct stat existing;
-    if (::stat(path, &existing) == 0) return existing.st_mode & 07777;
+// The file path names once symbolic links are followed: a link is replaced by the file it names,
+// which need not exist yet (a dangling link names the file to make). The links themselves stay.
+bool followLinks(const char* path, std::string& file) {
+    file = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat entry;
+        if (::lstat(file.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode)) return true;
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(file.c_str(), target, sizeof target - 1);
+        if (length < 0) return false;
+        target[length] = '\0';
+        file = target[0] == '/' ? std::string(target) : folderOf(file.c_str()) + target;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// The permissions a new file gets: the usual ones the user's umask leaves.
+mode_t newFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
@@ -86,8 +101,9 @@ mode_t permissionsFor(const char* path) {
 bool writeAll(int fd, const char* data, size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;  // no progress: never loop on it
             return false;
         }
         data += written;
@@ -96,26 +112,62 @@ bool writeAll(int fd, const char* data, size_t size) {
     return true;
 }
 
+// Makes the new name last through a power cut as well. A folder that cannot be synced (some file
+// systems refuse) takes nothing back: the file is in place already.
+void syncFolder(const std::string& file) {
+    const std::string folder = folderOf(file.c_str());
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
+// Titles longer than this are cut in the temporary file's name, which adds eight characters and
+// must still fit the 255 a folder allows.
+constexpr size_t kTemporaryTitleChars = 200;
+
 }  // namespace
 
 bool writeFileAtomically(const char* path, const std::string& data) {
-    if (path == nullptr || *path == '\0' || *fileTitle(path) == '\0') return false;
-    // Only regular files are replaced; a link is followed so the file it names is rewritten.
-    char resolved[PATH_MAX];
-    struct stat existing;
-    if (::lstat(path, &existing) == 0 && S_ISLNK(existing.st_mode)) {
-        if (::realpath(path, resolved) == nullptr) return false;
-        path = resolved;
+    if (path == nullptr || *path == '\0' || *fileTitle(path) == '\0') {
+        errno = EINVAL;
+        return false;
     }
-    if (::stat(path, &existing) == 0 && !S_ISREG(existing.st_mode)) return false;
-    std::string temporary = folderOf(path) + "." + fileTitle(path) + ".XXXXXX";
+    std::string file;
+    if (!followLinks(path, file)) return false;
+    struct stat existing;
+    const bool exists = ::stat(file.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT) return false;
+    // Only regular files are replaced, and only those the user may write: a rename would replace
+    // a read-only file behind its owner's back.
+    if (exists && !S_ISREG(existing.st_mode)) {
+        errno = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    if (exists && ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) return false;
+    std::string temporary = folderOf(file.c_str()) + "." +
+                            std::string(fileTitle(file.c_str())).substr(0, kTemporaryTitleChars) + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return false;
-    bool ok = ::fchmod(fd, permissionsFor(path)) == 0;
+    // An existing file keeps its owner where the user may keep it, and its permission bits.
+    if (exists) (void)::fchown(fd, existing.st_uid, existing.st_gid);
+    bool ok = ::fchmod(fd, exists ? existing.st_mode & 07777 : newFileMode()) == 0;
     ok = ok && writeAll(fd, data.data(), data.size());
     ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary.c_str(), path) == 0;
-    if (!ok) ::unlink(temporary.c_str());
-    return ok;
+    int error = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temporary.c_str(), file.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        errno = error;
+        return false;
+    }
+    syncFolder(file);
+    return true;
 }

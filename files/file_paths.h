@@ -22,7 +22,10 @@ bool withShortExtensionReplaced(const char* chosen, const char* extension, char*
 // Reads a whole file of at most maxBytes. Returns false when it cannot be opened or read, or is larger.
 bool readWholeFile(const char* path, std::string& out, size_t maxBytes);
 
-// Writes data to path through a temporary file in the same folder, checking every write and the
-// close, then renames it over path. On any failure the temporary file is removed and whatever
-// path held before is left as it was.
+// Writes data to path through a temporary file in the same folder, checking every write, the
+// sync and the close, then renames it over path and syncs the folder: killed at any moment, path
+// holds the whole earlier file or the whole new one. A symbolic link is followed (the file it
+// names is written, the link stays); an existing file keeps its permission bits and, where the
+// user may, its owner. Only regular files the user may write are replaced. On any failure the
+// temporary file is removed, whatever path held before is left as it was, and errno says why.
 bool writeFileAtomically(const char* path, const std::string& data);

@@ -53,6 +53,16 @@ const char* tablesFullMessage(const BridgeModel& model) {
     return nullptr;
 }
 
+// The last joint other than `except` standing exactly on the board point; 0 when none.
+int otherJointAt(const BridgeModel& model, BoardPoint point, int except) {
+    int found = 0;
+    for (int j = 1; j <= model.jointCount; ++j) {
+        if (j != except && model.joints[j].screenX == point.column && model.joints[j].screenY == point.row)
+            found = j;
+    }
+    return found;
+}
+
 BoardPoint mirrored(BoardPoint p) {
     return BoardPoint{2 * CENTRE_COLUMN - p.column, p.row};
 }
@@ -214,8 +224,11 @@ bool finishMember(BridgeModel& model, const MemberSizeTable& memberSizes, const 
     if (stood && !end.existing) {
         // Only a member that stood keeps its new end joint; it may land on another member.
         const int crossed = findMemberAtJoint(model, end.joint);
-        if (crossed != 0 && crossed != model.memberCount)
+        if (crossed != 0 && crossed != model.memberCount) {
             splitMember(model, memberSizes, crossed, end.joint, outcome);
+            // A member drawn from an end of the one it splits, along it, would stand twice.
+            if (removeDuplicateMembers(model) > 0) updateGeometry(model, memberSizes);
+        }
     }
     return stood;
 }
@@ -223,7 +236,11 @@ bool finishMember(BridgeModel& model, const MemberSizeTable& memberSizes, const 
 bool dropJoint(BridgeModel& model, const MemberSizeTable& memberSizes, int joint, BoardPoint release,
                BoardPoint snapped, ModelOutcome& outcome) {
     assertJoint(model, joint);
-    const int target = findJointNear(model, release);
+    int target = findJointNear(model, release);
+    // The dragged joint still counts where it stood, so near its old place it finds itself; snapped
+    // onto the very spot of another joint it joins that joint all the same, since two joints on
+    // one spot would hide a member of no length between them.
+    if (target == 0 || target == joint) target = otherJointAt(model, snapped, joint);
     if (target != 0 && target != joint) {
         mergeJoint(model, memberSizes, joint, target, outcome);
         return true;

@@ -71,13 +71,15 @@ PendingMember beginMember(BridgeModel& model, BoardPoint press, ModelOutcome& ou
 
 // On the release: finds or makes the end joint, gives the member its size, updates the geometry
 // and validates. A member that stood unchanged and ended on a new joint lying on another member
-// splits that member there. Returns whether the member stood unchanged.
+// splits that member there; a piece of the split that repeats the new member is dropped. Returns
+// whether the member stood unchanged.
 bool finishMember(BridgeModel& model, const MemberSizeTable& memberSizes, const PendingMember& pending,
                   BoardPoint release, int size, ModelOutcome& outcome);
 
 // The end of a joint drag: when the unsnapped release point lies within hitTolerance of another
-// joint (the last such joint; the dragged joint counts where it stood before the drag), the
-// dragged joint is merged into it; otherwise it moves to the snapped point. Updates the geometry
-// and asks for a repaint. Returns whether the joints were merged.
+// joint (the last such joint; the dragged joint counts where it stood before the drag), or the
+// snapped point is another joint's very spot, the dragged joint is merged into it; otherwise it
+// moves to the snapped point. Updates the geometry and asks for a repaint. Returns whether the
+// joints were merged.
 bool dropJoint(BridgeModel& model, const MemberSizeTable& memberSizes, int joint, BoardPoint release,
                BoardPoint snapped, ModelOutcome& outcome);

@@ -1,5 +1,7 @@
 // The results report: the verdict, the options and one row per member with its force, allowable
 // forces and efficiency ratio, as the last analysis left them.
+#include <cmath>
+
 #include "analysis/member_evaluation.h"
 #include "model/format_significant.h"
 #include "print/report_page.h"
@@ -24,8 +26,13 @@ void summary(ReportDocument& document, const BridgeModel& model, const AnalysisO
     document.text(400, -360, "Number of members = %d ", model.memberCount);
     drawDateAndTime(document, date);
     document.text(400, -380, "Number of joints = %d ", model.jointCount);
-    document.text(400, -400, "Max. Deflection = %s inches",
-                  formatSignificant(results.maxDeflection, 4).c_str());
+    // A mechanism can move further than a float holds; that is no deflection to print.
+    if (std::isfinite(results.maxDeflection)) {
+        document.text(400, -400, "Max. Deflection = %s inches",
+                      formatSignificant(results.maxDeflection, 4).c_str());
+    } else {
+        printer.textOut(400, -400, "Max. Deflection = N.A.");
+    }
     if (results.bridgeUnstable) {
         printer.textOut(20, -420, "Overall Eff. Ratio: N.A.");
     } else {

@@ -50,7 +50,8 @@ void Surface::resize(int width, int height, Color fill) {
     std::vector<Color> resized(size_t(width) * size_t(height), fill);
     const int keepWidth = std::min(width, width_);
     const int keepHeight = std::min(height, height_);
-    for (int y = 0; y < keepHeight; ++y) {
+    // A surface of no width has no pixels to copy into (and resized.data() may be null).
+    for (int y = 0; keepWidth > 0 && y < keepHeight; ++y) {
         std::memcpy(resized.data() + size_t(y) * size_t(width), row(y), size_t(keepWidth) * sizeof(Color));
     }
     pixels_.swap(resized);

@@ -221,10 +221,12 @@ TEST(Replay, BadScriptsAndUsage) {
     EXPECT_EQ(cli("replay " + dir + "/empty.txt --png").status, 2);
     EXPECT_EQ(cli("replay " + dir + "/empty.txt --fast").status, 2);
     EXPECT_EQ(cli("replay " + dir + "/empty.txt " + dir + "/empty.txt").status, 2);
-    // A PNG that cannot be written is a failure, named.
+    // A PNG that cannot be written is a failure, named with its reason.
     const CliRun unwritable = cli("replay " + dir + "/empty.txt --png " + dir + "/no/such/folder.png");
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_NE(unwritable.err.find("folder.png"), std::string::npos);
+    EXPECT_NE(unwritable.err.find("folder.png: cannot be written: No such file or directory"),
+              std::string::npos)
+        << unwritable.err;
 }
 
 }  // namespace

@@ -1,0 +1,35 @@
+// A user who does anything at all: the whole program on the headless shell, fed random presses,
+// moves, drags and releases inside and outside the board, every menu command and unknown ones,
+// random answers to every box and dialog (good, refused, missing and unwritable files), minimize,
+// restore, resize and the close box. After every event the session checks what SessionWatch
+// checks; every so often it saves the bridge and opens it again and compares. The same seed gives
+// the same session.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct RandomSessionOptions {
+    uint64_t seed = 1;
+    long events = 20000;
+    std::string folder;        // the sandbox folder to make; its parent must exist
+    int roundTripEvery = 500;  // events between a forced Save As and Open of the same file; 0: never
+};
+
+struct RandomSessionReport {
+    long events = 0;      // user events delivered
+    int programRuns = 0;  // starts of the program; the close box and Exit end a run
+    int saves = 0;        // bridge saves the program reported done, and refused
+    int savesRefused = 0;
+    int opens = 0;  // files opened, and refused with a reason
+    int opensRefused = 0;
+    int exports = 0;  // DXF and VRML files written
+    int analyses = 0;
+    int roundTrips = 0;
+    int longestBridge = 0;  // the most members the bridge had at any time
+    // The first broken property, with the event number and the events that led to it as a replay
+    // script; empty when the whole session held.
+    std::string failure;
+};
+
+RandomSessionReport runRandomSession(const RandomSessionOptions& options);

@@ -1,0 +1,262 @@
+// The checks between events. The shell's timeline says in which order the dialogs and boxes of one
+// event came: a notice belongs to the file dialog shown last before it.
+#include "fuzz/session_checks.h"
+
+#include <cstring>
+#include <vector>
+
+#include "files/bridge_file.h"
+#include "files/dxf_export.h"
+#include "files/export_file.h"
+#include "files/file_paths.h"
+#include "files/vrml_export.h"
+#include "fuzz/model_checks.h"
+#include "resources/menu_resource.h"
+
+namespace {
+
+constexpr size_t kMaxFileBytes = 16u << 20;
+
+bool validMode(int mode) {
+    switch (mode) {
+        case Mode::Build:
+        case Mode::Review:
+        case Mode::DeleteJoint:
+        case Mode::MoveJoint:
+        case Mode::ShowJoint:
+        case Mode::DeleteMember:
+        case Mode::ReflectMember:
+        case Mode::ShowStats:
+            return true;
+        default:
+            return Mode::isChangeSize(mode);
+    }
+}
+
+bool read(const std::string& path, std::string& text) {
+    return readWholeFile(path.c_str(), text, kMaxFileBytes);
+}
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The extension a save dialog's first filter gives the file: ".BRG", ".DXF" or ".WRL".
+std::string extensionOf(const FileDialogRequest& request) {
+    if (request.filters.empty()) return "";
+    const std::string& pattern = request.filters.front().pattern;
+    return pattern.size() > 1 ? pattern.substr(1) : "";
+}
+
+}  // namespace
+
+bool commandMayWrite(int command) {
+    return command == CMD_FILE_SAVE || command == CMD_FILE_SAVE_AS || command == CMD_MODE_CALCULATE ||
+           command == CMD_MODE_ANIMATE || command == CMD_SPECIAL_DXF || command == CMD_SPECIAL_VRML ||
+           command == CMD_FILE_PRINT;
+}
+
+// One file the event set out to write, and whether the program told the user it could not.
+struct SessionWatch::FileWrite {
+    std::string path;       // what was to be written; empty when no path could be made
+    std::string extension;  // ".BRG", ".DXF" or ".WRL"
+    bool refused = false;
+};
+
+SessionWatch::SessionWatch(const FileSandbox& sandbox)
+    : sandbox_(sandbox), design_(std::make_unique<BridgeModel>()) {
+    initBridgeModel(*design_);
+}
+
+SessionWatch::~SessionWatch() = default;
+
+void SessionWatch::before(const HeadlessShell& shell, const Program& program, int command) {
+    command_ = command;
+    eventsBefore_ = shell.events().size();
+    cursorChangesBefore_ = shell.cursorChanges().size();
+    memberOpenBefore_ = program.state.drawingMember;
+    *design_ = program.model;
+    // A command ends an open joint drag with the joint back where the drag began.
+    const int dragged = program.state.draggingJoint ? program.state.selectedJoint : 0;
+    if (command != 0 && dragged >= 1 && dragged <= design_->jointCount) {
+        Joint& joint = design_->joints[dragged];
+        joint.screenX = static_cast<int16_t>(columnFromFeet(joint.x));
+        joint.screenY = static_cast<int16_t>(rowFromFeet(joint.y));
+    }
+    files_.clear();
+    if (!commandMayWrite(command)) return;
+    for (const std::string& name : sandbox_.fileNames()) {
+        std::string text;
+        if (read(sandbox_.folder() + "/" + name, text)) files_[name] = std::move(text);
+    }
+}
+
+std::string SessionWatch::after(const HeadlessShell& shell, const Program& program, SessionCounts& counts) {
+    std::string fault = checkState(program);
+    if (fault.empty()) fault = checkBoxes(shell);
+    if (fault.empty()) fault = checkDialogs(shell, program, counts);
+    // Results are only worth checking right after an analysis: the wait cursor shows one ran.
+    const bool analysed = (command_ == CMD_MODE_CALCULATE || command_ == CMD_MODE_ANIMATE) &&
+                          shell.cursorChanges().size() > cursorChangesBefore_;
+    if (analysed) ++counts.analyses;
+    if (fault.empty() && analysed) {
+        fault = resultsFault(program.model, program.results);
+        if (!fault.empty()) fault = "after the analysis: " + fault;
+    }
+    return fault;
+}
+
+std::string SessionWatch::checkState(const Program& program) const {
+    const AppState& state = program.state;
+    TableCheck check;
+    check.origin = TableOrigin::Drawn;
+    check.memberOpen = state.drawingMember;
+    check.draggedJoint = state.draggingJoint ? state.selectedJoint : 0;
+    std::string fault = tableFault(program.model, check);
+    if (!fault.empty()) return "tables: " + fault;
+    if (!validMode(state.mode)) return "mode " + std::to_string(state.mode) + " after the event";
+    const int snap = state.coordinateSnap;
+    if (snap != 1 && snap != 2 && snap != 4 && snap != 5 && snap != 10)
+        return "coordinate snap " + std::to_string(snap);
+    const int tolerance = program.model.hitTolerance;
+    if (tolerance != 4 && tolerance != 5 && tolerance != 10) return "joint snap " + std::to_string(tolerance);
+    const int size = program.memberSizes.defaultMemberSize;
+    if (size < 1 || size > 12) return "default member size " + std::to_string(size);
+    return "";
+}
+
+std::string SessionWatch::checkBoxes(const HeadlessShell& shell) const {
+    const std::vector<ShellEvent>& events = shell.events();
+    for (size_t e = eventsBefore_; e < events.size(); ++e) {
+        if (events[e].kind != ShellEventKind::MessageBox) continue;
+        const std::string& text = shell.messageBoxes()[events[e].index].request.text;
+        if (text.empty()) return "a message box without text";
+        for (const char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if ((byte < 0x20 && c != '\n') || byte == 0x7f)
+                return "a message box shows the control byte " + std::to_string(byte) + ": " +
+                       text.substr(0, 80);
+        }
+    }
+    return "";
+}
+
+std::string SessionWatch::checkDialogs(const HeadlessShell& shell, const Program& program,
+                                       SessionCounts& counts) const {
+    std::vector<FileWrite> writes;
+    struct Open {
+        std::string path;
+        bool refused;
+    };
+    std::vector<Open> opens;
+    enum class Last { None, Write, Open } last = Last::None;
+    const std::vector<ShellEvent>& events = shell.events();
+    for (size_t e = eventsBefore_; e < events.size(); ++e) {
+        if (events[e].kind == ShellEventKind::FileDialog) {
+            const FileDialogRecord& dialog = shell.fileDialogs()[events[e].index];
+            last = Last::None;
+            if (!dialog.answer) continue;
+            if (dialog.save) {
+                FileWrite write;
+                write.extension = extensionOf(dialog.request);
+                char path[FILE_PATH_CHARS + 1];
+                if (withShortExtensionReplaced(dialog.answer->path.c_str(), write.extension.c_str(), path,
+                                               sizeof path))
+                    write.path = path;
+                writes.push_back(write);
+                last = Last::Write;
+            } else {
+                opens.push_back({dialog.answer->path, false});
+                last = Last::Open;
+            }
+        } else if (events[e].kind == ShellEventKind::MessageBox) {
+            const std::string& text = shell.messageBoxes()[events[e].index].request.text;
+            if (last == Last::Write && text == CANNOT_WRITE_MESSAGE) writes.back().refused = true;
+            if (last == Last::Open &&
+                startsWith(text, std::string(fileTitle(opens.back().path.c_str())) + ": "))
+                opens.back().refused = true;
+        }
+    }
+    // File/Save on a named bridge writes to the current file without a dialog.
+    const bool savedInPlace = command_ == CMD_FILE_SAVE && std::strcmp(design_->bridgeName, "UNTITLED") != 0;
+    if (savedInPlace && writes.empty()) {
+        FileWrite write{design_->filePath, ".BRG", false};
+        for (size_t e = eventsBefore_; e < events.size(); ++e) {
+            if (events[e].kind == ShellEventKind::MessageBox &&
+                shell.messageBoxes()[events[e].index].request.text == CANNOT_WRITE_MESSAGE)
+                write.refused = true;
+        }
+        writes.push_back(write);
+    }
+    for (const FileWrite& write : writes) {
+        const bool bridge = write.extension == ".BRG";
+        if (write.refused) {
+            ++counts.savesRefused;
+        } else {
+            ++(bridge ? counts.saves : counts.exports);
+        }
+        const std::string fault = checkWrite(write, program);
+        if (!fault.empty()) return fault;
+    }
+    for (const Open& open : opens) {
+        ++(open.refused ? counts.opensRefused : counts.opens);
+        const std::string fault = checkOpen(open.path, open.refused, program);
+        if (!fault.empty()) return fault;
+    }
+    return "";
+}
+
+std::string SessionWatch::checkWrite(const FileWrite& write, const Program& program) const {
+    if (write.path.empty()) return write.refused ? "" : "a path too long to write was not reported";
+    const std::string in = sandbox_.folder() + "/";
+    const bool inSandbox = startsWith(write.path, in) && write.path.find('/', in.size()) == std::string::npos;
+    const std::string name = inSandbox ? write.path.substr(in.size()) : "";
+    std::string now;
+    const bool exists = read(write.path, now);
+    if (write.refused) {
+        if (!inSandbox) return "";  // a system file, which nothing can replace
+        const auto earlier = files_.find(name);
+        if (earlier == files_.end()) return exists ? "a refused write left a new file " + name : "";
+        return now == earlier->second ? "" : "a refused write changed " + name;
+    }
+    if (!exists) return "a write reported as done left nothing readable at " + write.path;
+    if (write.extension == ".DXF")
+        return now == dxfText(program.model) ? "" : "the DXF file differs from the bridge: " + write.path;
+    if (write.extension == ".WRL")
+        return now == vrmlText(program.model) ? "" : "the VRML file differs from the bridge: " + write.path;
+    auto saved = std::make_unique<BridgeModel>();
+    initBridgeModel(*saved);
+    const BridgeFileResult r = readBridgeText(now, *saved, program.memberSizes);
+    if (!r.ok()) return "the saved file " + write.path + " is refused: " + r.reason;
+    // A joint still in the air is saved where its drag began: its feet have not followed yet.
+    auto shown = std::make_unique<BridgeModel>(program.model);
+    if (program.state.draggingJoint && program.state.selectedJoint >= 1 &&
+        program.state.selectedJoint <= shown->jointCount) {
+        Joint& dragged = shown->joints[program.state.selectedJoint];
+        dragged.screenX = static_cast<int16_t>(columnFromFeet(dragged.x));
+        dragged.screenY = static_cast<int16_t>(rowFromFeet(dragged.y));
+    }
+    const std::string difference = designDifference(*shown, *saved);
+    if (!difference.empty()) return "the saved file " + write.path + " holds another bridge: " + difference;
+    if (program.model.savedFlag != 1) return "the bridge counts as unsaved after a save";
+    return "";
+}
+
+std::string SessionWatch::checkOpen(const std::string& path, bool refused, const Program& program) const {
+    if (refused) {
+        // An open member is taken back when the command starts, so only then is the bridge the same.
+        if (memberOpenBefore_) return "";
+        const std::string difference = designDifference(*design_, program.model);
+        return difference.empty() ? "" : "a refused file changed the bridge: " + difference;
+    }
+    std::string text;
+    if (!read(path, text)) return "a file that cannot be read was opened without a word: " + path;
+    auto file = std::make_unique<BridgeModel>();
+    initBridgeModel(*file);
+    if (!readBridgeText(text, *file, program.memberSizes).ok())
+        return "a file the reader refuses was opened without a word: " + path;
+    const std::string difference = designDifference(*file, program.model);
+    if (!difference.empty()) return "the opened bridge differs from " + path + ": " + difference;
+    if (path != program.model.filePath) return "the opened file is not the current file";
+    return "";
+}
