@@ -80,20 +80,20 @@ void QtShell::restoreDisplayMode() {}
 
 // ---- The window and its messages
 
-bool QtShell::createMainWindow(const WindowSpec& spec, WindowProcedure& procedure) {
+bool QtShell::createMainWindow(const WindowSpec& window, WindowProcedure& procedure) {
     assert(!created_ && "the program has one main window; createMainWindow was called twice");
     created_ = true;
     alive_ = true;
     procedure_ = &procedure;
-    surface_ = Surface(std::max(0, spec.outer.width() - FRAME_WIDTH),
-                       std::max(0, spec.outer.height() - FRAME_HEIGHT), WHITE);
+    surface_ = Surface(std::max(0, window.outer.width() - FRAME_WIDTH),
+                       std::max(0, window.outer.height() - FRAME_HEIGHT), WHITE);
     surface_.takeDirtyRect();
     window_ = new ShellWindow(loadMenu(MENU_RESOURCE_NAME), surface_, *this);
-    window_->setWindowTitle(QString::fromLatin1(spec.title.c_str()));
+    window_->setWindowTitle(QString::fromLatin1(window.title.c_str()));
     const QIcon icon = programIcon();
     window_->setWindowIcon(icon);
     QGuiApplication::setWindowIcon(icon);  // the dialogs and the help window carry it too
-    if (!onWayland()) window_->move(spec.outer.left, spec.outer.top);
+    if (!onWayland()) window_->move(window.outer.left, window.outer.top);
     if (firstFrame_) window_->view().setFirstFrameObserver(firstFrame_);
     WindowMessage create;
     create.kind = MessageKind::Create;
