@@ -18,34 +18,11 @@
 #include "files/file_paths.h"
 #include "platform/headless/headless_shell.h"
 #include "resources/embedded_resources.h"
+#include "resources/wav_clip.h"
 
 namespace {
 
 constexpr size_t kMaxScriptBytes = 16u << 20;
-
-uint32_t littleEndian32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-// The playing time of a WAV file in milliseconds: the data chunk over the byte rate; 0 when the
-// file cannot be read as a WAV.
-uint32_t wavLengthMs(std::span<const unsigned char> wav) {
-    if (wav.size() < 12 || std::memcmp(wav.data(), "RIFF", 4) != 0 ||
-        std::memcmp(wav.data() + 8, "WAVE", 4) != 0)
-        return 0;
-    uint32_t byteRate = 0;
-    size_t at = 12;
-    while (at + 8 <= wav.size()) {
-        const uint32_t size = littleEndian32(wav.data() + at + 4);
-        if (std::memcmp(wav.data() + at, "fmt ", 4) == 0 && size >= 12 && at + 20 <= wav.size()) {
-            byteRate = littleEndian32(wav.data() + at + 16);
-        } else if (std::memcmp(wav.data() + at, "data", 4) == 0 && byteRate != 0) {
-            return uint32_t(uint64_t(size) * 1000 / byteRate);
-        }
-        at += 8 + size + (size & 1);
-    }
-    return 0;
-}
 
 const char* buttonName(DialogButton button) {
     switch (button) {
@@ -196,8 +173,10 @@ int runReplay(const ReplayRequest& request) {
     options.lenientAnswers = true;
     HeadlessShell shell(options);
     for (const EmbeddedResource& resource : embeddedResources()) {
-        if (resource.kind == ResourceKind::Sound)
-            shell.setSoundLength(resource.name, wavLengthMs(resource.bytes()));
+        if (resource.kind == ResourceKind::Sound) {
+            const std::optional<WavClip> clip = readWavClip(resource.bytes());
+            shell.setSoundLength(resource.name, clip ? clip->lengthMs() : 0);
+        }
     }
 
     std::string log;

@@ -14,7 +14,7 @@
 
 #include "platform/qt/help_window.h"
 #include "platform/qt/instance_lock.h"
-#include "platform/qt/wav_clip.h"
+#include "resources/wav_clip.h"
 #include "platform/raster/bmp.h"
 #include "resources/embedded_resources.h"
 #include "resources/program_resources.h"

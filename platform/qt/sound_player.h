@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/qt/wav_clip.h"
+#include "resources/wav_clip.h"
 
 class QAudioSink;
 class ClipReader;

@@ -17,7 +17,7 @@
 
 #include "platform/qt/help_window.h"
 #include "platform/qt/instance_lock.h"
-#include "platform/qt/wav_clip.h"
+#include "resources/wav_clip.h"
 #include "resources/embedded_resources.h"
 #include "tests/qt/shell_session.h"
 

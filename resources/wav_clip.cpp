@@ -1,5 +1,5 @@
 // The RIFF/WAVE reader: walks the chunks, takes the first "fmt " and the first "data" after it.
-#include "platform/qt/wav_clip.h"
+#include "resources/wav_clip.h"
 
 #include <cstring>
 

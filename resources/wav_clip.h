@@ -1,5 +1,6 @@
 // PCM WAV files read in place: the sample format and the span of sample bytes of a RIFF/WAVE file
-// held in memory, for the sound player. Nothing is copied; the clip points into the file's bytes.
+// held in memory, for the desktop's sound player and the replay's sound lengths. Nothing is copied;
+// the clip points into the file's bytes.
 #pragma once
 
 #include <cstdint>
