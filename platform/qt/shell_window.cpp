@@ -7,51 +7,23 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <string>
 #include <vector>
+
+#include "platform/menu_text.h"
 
 namespace {
 
-struct Shortcut {
-    int command;
-    QKeyCombination keys;
-};
+QKeySequence keysOf(const MenuShortcut& shortcut) {
+    return QKeySequence(QString::fromLatin1(shortcut.keys), QKeySequence::PortableText);
+}
 
-// Shown in the menus beside their items; the help pages have keys but no items.
-const Shortcut MENU_SHORTCUTS[] = {
-    {CMD_FILE_NEW, Qt::CTRL | Qt::Key_N},   {CMD_FILE_OPEN, Qt::CTRL | Qt::Key_O},
-    {CMD_FILE_SAVE, Qt::CTRL | Qt::Key_S},  {CMD_FILE_SAVE_AS, Qt::CTRL | Qt::SHIFT | Qt::Key_S},
-    {CMD_FILE_PRINT, Qt::CTRL | Qt::Key_P}, {CMD_FILE_EXIT, Qt::CTRL | Qt::Key_Q},
-};
-const Shortcut HELP_SHORTCUTS[] = {
-    {CMD_HELP_GETTING_STARTED, QKeyCombination(Qt::Key_F1)},
-    {CMD_HELP_MENU_COMMANDS, Qt::SHIFT | Qt::Key_F1},
-};
+// The menu text with its mnemonic marked the way Qt reads it.
+QString menuText(const char* text, std::string& taken) {
+    return QString::fromLatin1(withMnemonic(text, taken).c_str());
+}
 
 }  // namespace
-
-QString withMnemonic(const char* text, QString& taken) {
-    const QString plain = QString::fromLatin1(text);
-    int chosen = -1;
-    // First letters of words, then any letter or digit.
-    for (int pass = 0; pass < 2 && chosen < 0; ++pass) {
-        for (int i = 0; i < plain.size(); ++i) {
-            const QChar c = plain[i];
-            const bool wordStart = i == 0 || plain[i - 1] == u' ';
-            if (!c.isLetterOrNumber() || (pass == 0 && !wordStart)) continue;
-            if (taken.contains(c.toLower())) continue;
-            chosen = i;
-            break;
-        }
-    }
-    QString result;
-    for (int i = 0; i < plain.size(); ++i) {
-        if (i == chosen) result += u'&';
-        result += plain[i];
-        if (plain[i] == u'&') result += u'&';
-    }
-    if (chosen >= 0) taken += plain[chosen].toLower();
-    return result;
-}
 
 ShellWindow::ShellWindow(std::span<const MenuEntry> menu, const Surface& surface, WindowSink& sink)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -65,9 +37,11 @@ ShellWindow::ShellWindow(std::span<const MenuEntry> menu, const Surface& surface
     view_ = new BoardView(surface, sink, this);
     setCentralWidget(view_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);  // the program's layout is fixed
-    for (const Shortcut& s : HELP_SHORTCUTS) {
+    // The help pages have keys but no items.
+    for (const MenuShortcut& s : menuShortcuts()) {
+        if (s.shownInMenu) continue;
         QAction* help = new QAction(this);
-        help->setShortcut(QKeySequence(s.keys));
+        help->setShortcut(keysOf(s));
         connect(help, &QAction::triggered, this, [this, id = s.command] { sink_.commandChosen(id); });
         addAction(help);
     }
@@ -77,25 +51,25 @@ void ShellWindow::buildMenus(std::span<const MenuEntry> menu) {
     // Each open popup with the mnemonics its items have taken.
     struct Open {
         QWidget* widget;
-        QString taken;
+        std::string taken;
     };
-    std::vector<Open> open{{menuBar(), QString()}};
+    std::vector<Open> open{{menuBar(), std::string()}};
     for (const MenuEntry& entry : menu) {
         Open& parent = open.back();
         switch (entry.kind) {
             case MenuEntryKind::Popup: {
-                QMenu* popup = new QMenu(withMnemonic(entry.text, parent.taken), parent.widget);
+                QMenu* popup = new QMenu(menuText(entry.text, parent.taken), parent.widget);
                 if (auto* bar = qobject_cast<QMenuBar*>(parent.widget)) {
                     bar->addMenu(popup);
                 } else {
                     static_cast<QMenu*>(parent.widget)->addMenu(popup);
                 }
-                open.push_back({popup, QString()});
+                open.push_back({popup, std::string()});
                 break;
             }
             case MenuEntryKind::Command:
                 parent.widget->addAction(
-                    addCommand(parent.widget, withMnemonic(entry.text, parent.taken), entry.id));
+                    addCommand(parent.widget, menuText(entry.text, parent.taken), entry.id));
                 break;
             case MenuEntryKind::Separator:
                 if (auto* popup = qobject_cast<QMenu*>(parent.widget)) popup->addSeparator();
@@ -109,8 +83,8 @@ void ShellWindow::buildMenus(std::span<const MenuEntry> menu) {
 
 QAction* ShellWindow::addCommand(QWidget* menu, const QString& text, int command) {
     QAction* item = new QAction(text, menu);
-    for (const Shortcut& s : MENU_SHORTCUTS) {
-        if (s.command == command) item->setShortcut(QKeySequence(s.keys));
+    for (const MenuShortcut& s : menuShortcuts()) {
+        if (s.shownInMenu && s.command == command) item->setShortcut(keysOf(s));
     }
     connect(item, &QAction::triggered, this, [this, item, command] {
         // A checkable item toggles itself when clicked; the program alone decides its mark.

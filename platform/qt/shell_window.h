@@ -46,8 +46,3 @@ class ShellWindow final : public QMainWindow {
     std::map<int, bool> checked_;  // what the program set; a click must not change it
     bool minimized_ = false;
 };
-
-// The menu text with an '&' before its mnemonic: the first letter of a word, else any letter or
-// digit, that no earlier item of the same menu took (recorded in taken, lower case). Literal
-// ampersands are doubled. Texts with nothing left to take get no mnemonic.
-QString withMnemonic(const char* text, QString& taken);

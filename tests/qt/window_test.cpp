@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <set>
 
+#include "platform/menu_text.h"
 #include "tests/qt/shell_session.h"
 
 namespace {
@@ -401,17 +402,17 @@ void QtWindowTest::windowLifecycle() {
 
 void QtWindowTest::mnemonics() {
     // First letters of words first, then any letter or digit; each taken once per menu.
-    QString taken;
-    QCOMPARE(withMnemonic("Save", taken), QStringLiteral("&Save"));
-    QCOMPARE(withMnemonic("Save As...", taken), QStringLiteral("Save &As..."));
-    QCOMPARE(withMnemonic("Show Stats", taken), QStringLiteral("S&how Stats"));
-    QCOMPARE(taken, QStringLiteral("sah"));
-    QString digits;
-    QCOMPARE(withMnemonic("1", digits), QStringLiteral("&1"));
-    QCOMPARE(withMnemonic("10", digits), QStringLiteral("1&0"));
-    QCOMPARE(withMnemonic("11", digits), QStringLiteral("11"));
-    QString ampersand;
-    QCOMPARE(withMnemonic("R&D", ampersand), QStringLiteral("&R&&D"));
+    std::string taken;
+    QCOMPARE(withMnemonic("Save", taken), std::string("&Save"));
+    QCOMPARE(withMnemonic("Save As...", taken), std::string("Save &As..."));
+    QCOMPARE(withMnemonic("Show Stats", taken), std::string("S&how Stats"));
+    QCOMPARE(taken, std::string("sah"));
+    std::string digits;
+    QCOMPARE(withMnemonic("1", digits), std::string("&1"));
+    QCOMPARE(withMnemonic("10", digits), std::string("1&0"));
+    QCOMPARE(withMnemonic("11", digits), std::string("11"));
+    std::string ampersand;
+    QCOMPARE(withMnemonic("R&D", ampersand), std::string("&R&&D"));
 }
 
 QObject* makeWindowTest() {
