@@ -2,6 +2,8 @@
 // questions and the notices around the bridge file, the reports and the export writers. A file that cannot be
 // read or written changes nothing in the bridge, its name or its path.
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "app/main_window.h"
 #include "files/bridge_file.h"
@@ -12,6 +14,26 @@
 #include "resources/program_resources.h"
 
 namespace {
+
+// What a save changes in the model besides the file: put back when the file never reaches the user.
+struct SavedAs {
+    uint8_t savedFlag;
+    char filePath[FILE_PATH_CHARS + 1];
+    char bridgeName[BRIDGE_NAME_CHARS + 1];
+};
+
+SavedAs savedAsOf(const BridgeModel& model) {
+    SavedAs s{model.savedFlag, {}, {}};
+    std::memcpy(s.filePath, model.filePath, sizeof s.filePath);
+    std::memcpy(s.bridgeName, model.bridgeName, sizeof s.bridgeName);
+    return s;
+}
+
+void restore(const SavedAs& s, BridgeModel& model) {
+    model.savedFlag = s.savedFlag;
+    std::memcpy(model.filePath, s.filePath, sizeof s.filePath);
+    std::memcpy(model.bridgeName, s.bridgeName, sizeof s.bridgeName);
+}
 
 // The file dialogs' settings for one string-table filter; false when the table lacks it.
 bool dialogRequest(int filterId, bool forSaving, FileDialogRequest& request) {
@@ -24,6 +46,17 @@ bool dialogRequest(int filterId, bool forSaving, FileDialogRequest& request) {
     request.promptOverwrite = forSaving;
     request.ownedByMainWindow = true;
     return true;
+}
+
+// The name a save dialog offers: the bridge's, with the extension of the dialog's first filter.
+std::string proposedName(const BridgeModel& model, const FileDialogRequest& request) {
+    std::string name = model.bridgeName;
+    if (request.filters.empty()) return name;
+    const std::string& pattern = request.filters.front().pattern;
+    const size_t dot = pattern.find('.');
+    if (dot != std::string::npos && pattern.find_first_of("*?", dot) == std::string::npos)
+        name += pattern.substr(dot, pattern.find(';', dot) - dot);
+    return name;
 }
 
 }  // namespace
@@ -62,6 +95,7 @@ void MainWindow::saveBridge() {
 void MainWindow::saveBridgeAs() {
     FileDialogRequest request;
     if (!dialogRequest(STR_BRIDGE_FILTER, true, request)) return;
+    request.proposedName = proposedName(program_.model, request);
     const std::optional<FileChoice> choice = shell_.saveFileDialog(request);
     if (!choice) return;
     char path[FILE_PATH_CHARS + 1];
@@ -73,19 +107,38 @@ void MainWindow::saveBridgeAs() {
 }
 
 bool MainWindow::writeBridgeTo(const char* path) {
-    if (saveBridgeFile(path, program_.model)) return true;
-    notice(CANNOT_WRITE_MESSAGE, false);
+    BridgeModel& model = program_.model;
+    const SavedAs before = savedAsOf(model);
+    if (!saveBridgeFile(path, model)) {
+        notice(CANNOT_WRITE_MESSAGE, false);
+        return false;
+    }
+    const std::string failure = shell_.deliverFile(path);
+    if (failure.empty()) return true;
+    restore(before, model);
+    reportUndelivered(path, failure);
     return false;
+}
+
+void MainWindow::reportUndelivered(const char* path, const std::string& reason) {
+    const std::string text = std::string(CANNOT_WRITE_MESSAGE) + "\n" + fileTitle(path) + ": " + reason;
+    notice(text.c_str(), false);
 }
 
 void MainWindow::exportBridge(int filterId, ExportResult (*exporter)(const char*, const BridgeModel&)) {
     updateGeometry(program_.model, program_.memberSizes);
     FileDialogRequest request;
     if (!dialogRequest(filterId, true, request)) return;
+    request.proposedName = proposedName(program_.model, request);
     const std::optional<FileChoice> choice = shell_.saveFileDialog(request);
     if (!choice) return;
     const ExportResult written = exporter(choice->path.c_str(), program_.model);
-    if (!written.ok) notice(written.message, false);
+    if (!written.ok) {
+        notice(written.message, false);
+        return;
+    }
+    const std::string failure = shell_.deliverFile(written.path);
+    if (!failure.empty()) reportUndelivered(written.path.c_str(), failure);
 }
 
 void MainWindow::print() {

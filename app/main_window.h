@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/program_tables.h"
 #include "files/export_file.h"
@@ -57,6 +58,8 @@ class MainWindow final : public WindowProcedure {
     // Writes the bridge to path; tells the user when it cannot. Returns whether it was written.
     bool writeBridgeTo(const char* path);
     void reportRefusedFile(const char* path, const char* reason);
+    // A file written but not handed over to where the user wanted it (see Shell::deliverFile).
+    void reportUndelivered(const char* path, const std::string& reason);
 
     // -- Mouse (mouse.cpp)
     void onPointerMove(Point pointer, bool leftButtonDown);

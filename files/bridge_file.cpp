@@ -18,7 +18,6 @@
 namespace {
 
 constexpr char kMagic[] = "RADIV40";
-constexpr size_t kMaxFileBytes = 16u << 20;  // far above any bridge the tables can hold
 
 BridgeFileResult result(BridgeFileStatus status, const char* format = "", ...) {
     BridgeFileResult r{status, {}};
@@ -235,7 +234,7 @@ BridgeFileResult loadBridgeFile(const char* path, BridgeModel& model, const Memb
         return result(BridgeFileStatus::CannotOpen, "the path is too long");
     std::string text;
     errno = 0;
-    if (!readWholeFile(path, text, kMaxFileBytes)) {
+    if (!readWholeFile(path, text, BRIDGE_FILE_MAX_BYTES)) {
         return result(BridgeFileStatus::CannotOpen, "cannot be read%s%s", errno != 0 ? ": " : "",
                       errno != 0 ? std::strerror(errno) : "");
     }

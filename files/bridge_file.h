@@ -3,12 +3,16 @@
 // updateGeometry after reading. A file is taken whole or not at all.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "model/bridge_model.h"
 
 struct MemberSizeTable;
+
+// The largest file the reader takes; anything longer is refused unread.
+constexpr size_t BRIDGE_FILE_MAX_BYTES = 16u << 20;  // far above any bridge the tables can hold
 
 // Outcome codes of reading a file; the numbers match what File/Open returns.
 enum class BridgeFileStatus : int {

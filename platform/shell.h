@@ -3,7 +3,7 @@
 // local time, the clipboard, help pages, the single-instance indication and display modes.
 // Everything runs on one thread; every call returns only when its work is done, and dialogs block
 // until the user answers. Backends: platform/headless (tests and the command-line tool) and
-// platform/qt (the desktop program).
+// platform/qt (the desktop program) and platform/web (the browser).
 #pragma once
 
 #include <cstdint>
@@ -104,6 +104,9 @@ struct FileDialogRequest {
     bool fileMustExist = false;    // open: the file must exist
     bool promptOverwrite = false;  // save: ask before replacing an existing file
     bool ownedByMainWindow = true;
+    // save: a name to offer ("PRATT.BRG"); only the browser offers it, where the name also names
+    // a download. The desktop's dialogs start empty.
+    std::string proposedName;
 };
 
 // Paths the dialogs return fit a buffer of this many characters plus a terminator; a longer choice
@@ -214,6 +217,12 @@ class Shell {
     // The open and save file dialogs. Returns the chosen file, or nothing when cancelled.
     virtual std::optional<FileChoice> openFileDialog(const FileDialogRequest& request) = 0;
     virtual std::optional<FileChoice> saveFileDialog(const FileDialogRequest& request) = 0;
+
+    // Called after the program has written a file to a path a save dialog returned (or, for Save,
+    // one returned earlier), and before it counts the file as saved. On the desktop the file is
+    // already where the user chose; the browser hands it to the file the user picked or to a
+    // download. Returns an empty text when it is there, otherwise one line saying why not.
+    virtual std::string deliverFile(const std::string& path) = 0;
 
     // The print dialog, owned by the main window, offering no page range, no selection and no print
     // to file. Returns the chosen printer's surface, or nothing when cancelled.

@@ -320,6 +320,14 @@ std::optional<FileChoice> HeadlessShell::saveFileDialog(const FileDialogRequest&
     return fileDialog(true, request);
 }
 
+std::string HeadlessShell::deliverFile(const std::string& path) {
+    deliveredFiles_.push_back(path);
+    if (deliveryFailures_.empty()) return {};
+    std::string failure = std::move(deliveryFailures_.front());
+    deliveryFailures_.pop_front();
+    return failure;
+}
+
 std::unique_ptr<PrintSurface> HeadlessShell::printDialog() {
     presentDirty();
     ++printDialogsShown_;

@@ -133,6 +133,9 @@ class HeadlessShell final : public Shell {
     // Answer with the next scripted choice, or cancel when none is left.
     std::optional<FileChoice> openFileDialog(const FileDialogRequest& request) override;
     std::optional<FileChoice> saveFileDialog(const FileDialogRequest& request) override;
+    // Files are written where they were chosen: there is nothing to hand over, unless a failure
+    // was scripted (failNextDelivery). Every path is recorded.
+    std::string deliverFile(const std::string& path) override;
     // Prints (to a recorded job) or cancels as scripted; cancels when nothing is scripted.
     std::unique_ptr<PrintSurface> printDialog() override;
     // A synchronous sound moves the clock on by its length (setSoundLength; 0 by default).
@@ -167,6 +170,8 @@ class HeadlessShell final : public Shell {
     void answerFileDialog(std::string path);     // the title is taken from the path
     void cancelFileDialog();
     void answerPrintDialog(bool print);
+    // The next deliverFile fails with this reason, as a browser's can.
+    void failNextDelivery(std::string reason) { deliveryFailures_.push_back(std::move(reason)); }
 
     // ---- Clock and settings
     void advanceClock(uint32_t milliseconds);
@@ -201,6 +206,7 @@ class HeadlessShell final : public Shell {
     const std::vector<Surface>& clipboardImages() const { return clipboardImages_; }
     const std::vector<std::string>& helpRequests() const { return helpRequests_; }
     const std::vector<DisplayModeRecord>& displayModeRequests() const { return displayModes_; }
+    const std::vector<std::string>& deliveredFiles() const { return deliveredFiles_; }
     int framesPresented() const { return framesPresented_; }
 
   private:
@@ -237,6 +243,7 @@ class HeadlessShell final : public Shell {
     std::deque<DialogButton> messageBoxAnswers_;
     std::deque<std::optional<std::string>> fileDialogAnswers_;
     std::deque<bool> printDialogAnswers_;
+    std::deque<std::string> deliveryFailures_;
     std::map<std::string, uint32_t, std::less<>> soundLengths_;
     std::map<int, bool> menuChecked_;
 
@@ -250,6 +257,7 @@ class HeadlessShell final : public Shell {
     std::vector<Surface> clipboardImages_;
     std::vector<std::string> helpRequests_;
     std::vector<DisplayModeRecord> displayModes_;
+    std::vector<std::string> deliveredFiles_;
     std::vector<PrintDialogRecord> printDialogRecords_;
     std::vector<ShellEvent> events_;
 };

@@ -184,6 +184,10 @@ std::optional<FileChoice> QtShell::saveFileDialog(const FileDialogRequest& reque
     return fileDialog(true, request);
 }
 
+std::string QtShell::deliverFile(const std::string&) {
+    return {};
+}
+
 std::unique_ptr<PrintSurface> QtShell::printDialog() {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     {

@@ -60,6 +60,8 @@ class QtShell final : public Shell, private WindowSink {
     DialogButton messageBox(const MessageBoxRequest& request) override;
     std::optional<FileChoice> openFileDialog(const FileDialogRequest& request) override;
     std::optional<FileChoice> saveFileDialog(const FileDialogRequest& request) override;
+    // Files are written where they were chosen: there is nothing to hand over.
+    std::string deliverFile(const std::string& path) override;
     // Qt's print dialog; its "Print to File (PDF)" printer stays offered.
     std::unique_ptr<PrintSurface> printDialog() override;
     // A synchronous sound returns once it has ended, and never later than its length plus

@@ -160,6 +160,19 @@ TEST(Commands, SaveAndOpen) {
     EXPECT_EQ(run->model().savedFlag, 0);
     EXPECT_STREQ(run->model().bridgeName, "first");
 
+    // Written but not handed over (a browser's download or picked file refused): the reason is
+    // shown, and the bridge stays unsaved under its old name and path; the dialog offered its name.
+    const std::string firstPath = run->model().filePath;
+    run->shell.failNextDelivery("writing to it was not allowed");
+    run->shell.answerFileDialog(dir + "/third");
+    run->command(CMD_FILE_SAVE_AS);
+    EXPECT_EQ(run->shell.fileDialogs().back().request.proposedName, "first.BRG");
+    EXPECT_EQ(run->shell.deliveredFiles().back(), dir + "/third.BRG");
+    EXPECT_EQ(lastBox(*run).text, "Error: Cannot write to file\nthird.BRG: writing to it was not allowed");
+    EXPECT_EQ(run->model().savedFlag, 0);
+    EXPECT_STREQ(run->model().bridgeName, "first");
+    EXPECT_EQ(run->model().filePath, firstPath);
+
     // Open: the dialog wants an existing file; a refused file is named with its reason and changes
     // nothing, and Build is selected whatever the outcome.
     write(dir + "/bad.BRG", "RADIV40 DATA FILE\n1 2 1 29000 1 1\n");
@@ -385,6 +398,15 @@ TEST(Commands, ExportsWriteNextToTheChosenName) {
     run->shell.answerFileDialog(dir + "/missing/pratt");
     run->command(CMD_SPECIAL_DXF);
     EXPECT_EQ(lastBox(*run).text, "Error: Cannot write to file");
+
+    // Each export is handed over as written, with its own extension; a failed hand-over says why.
+    EXPECT_EQ(run->shell.deliveredFiles(),
+              (std::vector<std::string>{dir + "/pratt.DXF", dir + "/pratt.WRL"}));
+    EXPECT_EQ(run->shell.fileDialogs().back().request.proposedName, "PRATT.DXF");
+    run->shell.failNextDelivery("no room");
+    run->shell.answerFileDialog(dir + "/pratt");
+    run->command(CMD_SPECIAL_VRML);
+    EXPECT_EQ(lastBox(*run).text, "Error: Cannot write to file\npratt.WRL: no room");
 }
 
 }  // namespace
