@@ -7,11 +7,14 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "analysis/member_evaluation.h"
 #include "model/format_significant.h"
 #include "platform/headless/headless_shell.h"
+#include "platform/web/svg_print_surface.h"
 #include "print/reports.h"
 #include "tests/analysis/analysis_bridges.h"
 #include "tests/support/test_bridges.h"
@@ -176,6 +179,49 @@ void expectInsideFrameWithoutOverlaps(const Recorded& r) {
                 << "' at " << b.x << "," << b.y;
         }
     }
+}
+
+// What keeps an SVG page from being well-formed XML, or "" when nothing does: every tag closed in
+// order under one root, & only as one of XML's entities, bytes above 0x7F only as the two-byte
+// UTF-8 of U+0080..U+00FF (all that report text holds).
+std::string xmlFault(const std::string& page) {
+    std::vector<std::string> open;
+    int roots = 0;
+    for (size_t i = 0; i < page.size();) {
+        const auto c = static_cast<unsigned char>(page[i]);
+        if (c == '&') {
+            const std::string entity = page.substr(i, page.find(';', i) + 1 - i);
+            const std::vector<std::string> known{"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
+            if (std::find(known.begin(), known.end(), entity) == known.end()) {
+                return "bare & at " + std::to_string(i);
+            }
+            i += entity.size();
+        } else if (c >= 0x80) {
+            if ((c != 0xC2 && c != 0xC3) || i + 1 >= page.size() || (page[i + 1] & 0xC0) != 0x80) {
+                return "bad UTF-8 at " + std::to_string(i);
+            }
+            i += 2;
+        } else if (c != '<') {
+            if (open.empty() && c != '\n') return "text outside the root at " + std::to_string(i);
+            ++i;
+        } else {
+            const size_t end = page.find('>', i);
+            if (end == std::string::npos) return "unclosed tag at " + std::to_string(i);
+            std::string tag = page.substr(i + 1, end - i - 1);
+            i = end + 1;
+            if (tag[0] == '/') {
+                if (open.empty() || open.back() != tag.substr(1)) return "stray </" + tag;
+                open.pop_back();
+                continue;
+            }
+            const bool closed = tag.back() == '/';
+            if (closed) tag.pop_back();
+            const std::string name = tag.substr(0, tag.find(' '));
+            if (open.empty() && ++roots > 1) return "second root <" + name;
+            if (!closed) open.push_back(name);
+        }
+    }
+    return open.empty() && roots == 1 ? "" : "unclosed <" + (open.empty() ? "" : open.back());
 }
 
 TEST(PrintedReports, FrameTitleAndPageProtocol) {
@@ -475,6 +521,83 @@ TEST(PrintedReports, UnstableBridge) {
     EXPECT_EQ(r.find("Bridge Failed").y, -340);
     EXPECT_TRUE(r.rowsPerPage(22) == std::vector<int>{0});
     EXPECT_EQ(r.pages(), 1);
+}
+
+TEST(PrintedReports, BrowserSvgPages) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> documents;  // name, pages
+    const SvgPrintSurface::Finished keep = [&](std::string_view name, const std::vector<std::string>& pages) {
+        documents.push_back({std::string(name), pages});
+    };
+
+    // Both reports of a bridge over several pages, named with XML's and Latin-1's characters: one
+    // document each, page for page what the headless printer records, every page a well-formed
+    // Letter sheet with the frame 0.25 inch inside the printable area's corner and each text.
+    TestBridge named = largestLegalBridge(JointOrder::DeckFirst);
+    setBridgeName(named.model, "a<b&\"\xE9");
+    Analysed a(named);
+    TestBridge data = named;
+    const Recorded expected[] = {resultsReport(a), dataReport(data)};
+    for (int report = 0; report < 2; ++report) {
+        documents.clear();
+        {
+            SvgPrintSurface surface(keep);
+            if (report == 0) printResults(surface, a.bridge.model, a.options, *a.results, kMorning);
+            if (report == 1) printData(surface, named.model, named.sizes, kMorning);
+        }
+        ASSERT_EQ(documents.size(), 1u);
+        EXPECT_EQ(documents[0].first, "QX DATA");
+        const std::vector<std::string>& pages = documents[0].second;
+        ASSERT_EQ(static_cast<int>(pages.size()), expected[report].pages());
+        ASSERT_GT(pages.size(), 1u);
+        for (size_t i = 0; i < pages.size(); ++i) {
+            EXPECT_EQ(xmlFault(pages[i]), "") << "page " << i + 1;
+            EXPECT_NE(pages[i].find("<rect x=\"75\" y=\"55\" width=\"712\" height=\"980\""),
+                      std::string::npos);
+            int texts = 0;
+            for (size_t at = 0; (at = pages[i].find("<text ", at) + 1) != 0;) ++texts;
+            const std::vector<PrintedText> all = expected[report].texts();
+            const auto onPage = [&](const PrintedText& t) { return t.page == static_cast<int>(i) + 1; };
+            EXPECT_EQ(texts, std::count_if(all.begin(), all.end(), onPage));
+        }
+        EXPECT_NE(pages[0].find(":\xC2\xA0"
+                                "a&lt;b&amp;&quot;\xC3\xA9</text>"),
+                  std::string::npos);
+    }
+
+    // A document left unfinished reaches the browser once, when the surface goes, with what was
+    // drawn: the text's top-left corner on the printable area's, its baseline an ascent lower, its
+    // length six cells once the control character is gone. Drawing outside a page is ignored.
+    documents.clear();
+    {
+        SvgPrintSurface surface(keep);
+        surface.textOut(0, 0, "early");
+        ASSERT_TRUE(surface.startDocument("left"));
+        surface.startPage();
+        surface.textOut(0, 0, "a<b&c\xE9\x01");
+        surface.endPage();
+        surface.lineTo(100, 100);
+    }
+    ASSERT_EQ(documents.size(), 1u);
+    ASSERT_EQ(documents[0].second.size(), 1u);
+    const std::string& page = documents[0].second[0];
+    EXPECT_EQ(xmlFault(page), "");
+    EXPECT_NE(page.find("<text x=\"25\" y=\"37.76\" textLength=\"49.65\" lengthAdjust=\"spacingAndGlyphs\">"
+                        "a&lt;b&amp;c\xC3\xA9</text>"),
+              std::string::npos);
+    EXPECT_EQ(page.find("early"), std::string::npos);
+    EXPECT_EQ(page.find("<path"), std::string::npos);
+
+    // A surface that was only asked for its font, or drawn on without a document, never calls.
+    documents.clear();
+    {
+        SvgPrintSurface surface(keep);
+        EXPECT_TRUE(surface.selectFont(16));
+        surface.startPage();
+        surface.rectangle(0, 0, 10, 10);
+        surface.endPage();
+        surface.endDocument();
+    }
+    EXPECT_TRUE(documents.empty());
 }
 
 TEST(PrintedReports, TimeOfDay) {
