@@ -1,0 +1,1050 @@
+// The page side of the browser shell (web_bridge.h declares these functions for the C++ side): the
+// board canvas and its pointer input, the menu bar, the dialogs, files in and out, printing, sound,
+// the clipboard, help, the single-instance lock and the page's own notices. It keeps no program
+// behaviour of its own: it shows what the program draws and queues what the user does, and the
+// program takes the queue one item at a time. Functions that wait return promises to Asyncify.
+
+var TrussmillLibrary = {
+  $TM__deps: ['$FS', '$Asyncify'],
+  $TM__postset: 'TM.init();',
+  $TM: {
+    // ---- Page state
+    input: [],           // [kind, a, b, c, path] records for tm_poll_input
+    wakeInput: null,     // resolves tm_wait_input
+    board: null,         // the canvas, backing store exactly the board's pixels
+    context: null,
+    boardWidth: 0,
+    boardHeight: 0,
+    dragging: false,     // the left button (or a finger or pen) is down on the board
+    modal: 0,            // dialogs up; while any is, the menu bar and the board take nothing
+    unsaved: false,
+    menu: null,          // built from the program's menu table, see buildMenu
+    audio: null,         // an AudioContext, made at the user's first gesture
+    clips: {},
+    playing: null,
+    slots: [],           // per folder /files/N: {handle} of the file the user picked there
+    releaseLock: null,
+    stats: {firstFrame: 0, waitLate: []},  // for measuring the page; nothing depends on them
+
+    // Input record kinds; the same numbers as web_shell.cpp.
+    COMMAND: 1, MOVE: 2, DOWN: 3, UP: 4, DROP: 5,
+
+    init: function() {
+      Module['onAbort'] = function(what) { TM.stopped(String(what)); };
+      window.addEventListener('error', function(e) {
+        if (e.error instanceof WebAssembly.RuntimeError) TM.stopped(e.error.message);
+      });
+      window.addEventListener('unhandledrejection', function(e) {
+        if (e.reason instanceof WebAssembly.RuntimeError) TM.stopped(e.reason.message);
+      });
+      window.addEventListener('beforeunload', function(e) {
+        if (!TM.unsaved) return;
+        e.preventDefault();
+        e.returnValue = '';
+      });
+      // Browsers let a page make sound only after the user has done something on it.
+      var startAudio = function() {
+        if (TM.audio) return;
+        var AudioContext = window.AudioContext || window.webkitAudioContext;
+        if (AudioContext) TM.audio = new AudioContext();
+      };
+      window.addEventListener('pointerdown', startAudio, true);
+      window.addEventListener('keydown', startAudio, true);
+      document.addEventListener('dragover', function(e) {
+        e.preventDefault();
+        e.dataTransfer.dropEffect = TM.modal || !TM.board ? 'none' : 'copy';
+      });
+      document.addEventListener('drop', function(e) {
+        e.preventDefault();
+        if (!TM.modal && TM.board) TM.dropped(e.dataTransfer);
+      });
+      window.addEventListener('keydown', function(e) { TM.keyDown(e); });
+      window.addEventListener('keyup', function(e) { TM.keyUp(e); });
+      if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+        navigator.serviceWorker.register('service-worker.js').catch(function() {});
+      }
+      TM.setState('loading');
+    },
+
+    setState: function(state) {
+      document.body.dataset.state = state;
+    },
+
+    element: function(tag, className, text) {
+      var e = document.createElement(tag);
+      if (className) e.className = className;
+      if (text !== undefined) e.textContent = text;
+      return e;
+    },
+
+    // ---- Input
+
+    queue: function(record) {
+      var last = TM.input[TM.input.length - 1];
+      // Moves the program has not taken yet are replaced by the newest one.
+      if (record[0] === TM.MOVE && last && last[0] === TM.MOVE && last[3] === record[3]) {
+        TM.input[TM.input.length - 1] = record;
+      } else {
+        TM.input.push(record);
+      }
+      if (TM.wakeInput) {
+        var wake = TM.wakeInput;
+        TM.wakeInput = null;
+        wake();
+      }
+    },
+
+    boardPixel: function(e) {
+      var r = TM.board.getBoundingClientRect();
+      return [Math.floor((e.clientX - r.left) * TM.boardWidth / r.width),
+              Math.floor((e.clientY - r.top) * TM.boardHeight / r.height)];
+    },
+
+    pointerDown: function(e) {
+      if (TM.modal || e.button !== 0 || TM.dragging) return;
+      TM.closeMenus();
+      e.preventDefault();
+      TM.board.setPointerCapture(e.pointerId);
+      TM.dragging = e.pointerId;
+      var p = TM.boardPixel(e);
+      TM.queue([TM.MOVE, p[0], p[1], 0]);
+      TM.queue([TM.DOWN, p[0], p[1], 1]);
+    },
+
+    pointerMove: function(e) {
+      if (TM.modal) return;
+      var down = TM.dragging === e.pointerId;
+      if (!down && e.pointerType !== 'mouse') return;  // a finger or pen only counts while down
+      var p = TM.boardPixel(e);
+      TM.queue([TM.MOVE, p[0], p[1], down ? 1 : 0]);
+    },
+
+    pointerUp: function(e) {
+      if (TM.dragging !== e.pointerId) return;
+      TM.dragging = false;
+      var p = TM.boardPixel(e);
+      TM.queue([TM.UP, p[0], p[1], 0]);
+    },
+
+    // ---- The board
+
+    fitBoard: function() {
+      if (!TM.board) return;
+      // The largest whole number of device pixels per board pixel that fits beside the menu bar.
+      var ratio = window.devicePixelRatio || 1;
+      var bar = TM.menu ? TM.menu.bar.offsetHeight : 0;
+      var width = document.documentElement.clientWidth;
+      var height = window.innerHeight - bar;
+      var scale = Math.max(1, Math.floor(Math.min(width * ratio / TM.boardWidth,
+                                                  height * ratio / TM.boardHeight)));
+      TM.board.style.width = (TM.boardWidth * scale / ratio) + 'px';
+      TM.board.style.height = (TM.boardHeight * scale / ratio) + 'px';
+      document.getElementById('window').style.width = TM.board.style.width;
+      // A move to a screen of another scale changes the fit.
+      if (TM.ratioQuery) TM.ratioQuery.removeEventListener('change', TM.fitBoard);
+      TM.ratioQuery = window.matchMedia('(resolution: ' + ratio + 'dppx)');
+      TM.ratioQuery.addEventListener('change', TM.fitBoard);
+    },
+
+    // ---- The menu bar, from the program's menu table
+
+    buildMenu: function(table) {
+      var bar = document.getElementById('menubar');
+      bar.textContent = '';
+      var menu = {bar: bar, tops: [], items: {}, open: [], keys: []};
+      var label = function(text) {
+        // "&File": F is the mnemonic, "&&" a literal ampersand.
+        var span = TM.element('span', 'label');
+        var key = '';
+        for (var i = 0; i < text.length; ++i) {
+          var c = text[i];
+          if (c === '&' && i + 1 < text.length) {
+            c = text[++i];
+            if (c !== '&') {
+              key = c.toLowerCase();
+              span.appendChild(TM.element('u', '', c));
+              continue;
+            }
+          }
+          span.appendChild(document.createTextNode(c));
+        }
+        return {span: span, key: key};
+      };
+      var makeList = function(items, parentItem) {
+        var list = TM.element('div', 'menu');
+        list.setAttribute('role', 'menu');
+        list.entries = [];
+        items.forEach(function(entry) {
+          if (!entry.text) {
+            list.appendChild(TM.element('div', 'separator')).setAttribute('role', 'separator');
+            return;
+          }
+          var item = TM.element('div', 'item');
+          var text = label(entry.text);
+          item.key = text.key;
+          item.tabIndex = -1;
+          item.appendChild(TM.element('span', 'check'));
+          item.appendChild(text.span);
+          item.appendChild(TM.element('span', 'keys', entry.keys || (entry.items ? '\u25b8' : '')));
+          item.list = list;
+          if (entry.items) {
+            item.setAttribute('role', 'menuitem');
+            item.setAttribute('aria-haspopup', 'menu');
+            item.submenu = makeList(entry.items, item);
+            item.appendChild(item.submenu);
+          } else {
+            item.setAttribute('role', 'menuitemcheckbox');
+            item.setAttribute('aria-checked', 'false');
+            item.command = entry.id;
+            menu.items[entry.id] = item;
+            if (entry.keys) menu.keys.push({keys: entry.keys, id: entry.id});
+          }
+          item.addEventListener('mouseenter', function() { TM.highlight(item, false); });
+          item.addEventListener('click', function(e) {
+            e.stopPropagation();
+            TM.activate(item);
+          });
+          list.entries.push(item);
+          list.appendChild(item);
+        });
+        list.owner = parentItem;
+        return list;
+      };
+      table.menus.forEach(function(entry, index) {
+        var top = TM.element('div', 'top');
+        var text = label(entry.text);
+        top.key = text.key;
+        top.index = index;
+        top.tabIndex = -1;
+        top.setAttribute('role', 'menuitem');
+        top.setAttribute('aria-haspopup', 'menu');
+        top.appendChild(text.span);
+        top.submenu = makeList(entry.items, top);
+        top.appendChild(top.submenu);
+        top.addEventListener('mousedown', function(e) {
+          e.preventDefault();
+          if (TM.modal) return;
+          if (menu.open.length && menu.open[0] === top) TM.closeMenus();
+          else TM.openTop(top, false);
+        });
+        top.addEventListener('mouseenter', function() {
+          if (menu.open.length && menu.open[0] !== top) TM.openTop(top, false);
+        });
+        bar.appendChild(top);
+        menu.tops.push(top);
+      });
+      table.hidden.forEach(function(shortcut) { menu.keys.push(shortcut); });
+      bar.setAttribute('role', 'menubar');
+      document.addEventListener('mousedown', function(e) {
+        if (!bar.contains(e.target)) TM.closeMenus();
+      });
+      TM.menu = menu;
+    },
+
+    // Opens a menu of the bar; withKeyboard highlights its first item.
+    openTop: function(top, withKeyboard) {
+      TM.closeMenus();
+      top.classList.add('open');
+      TM.menu.open = [top];
+      TM.menu.barFocus = null;
+      if (withKeyboard) TM.highlight(top.submenu.entries[0], true);
+      else top.focus();
+    },
+
+    closeMenus: function() {
+      if (!TM.menu) return;
+      TM.menu.bar.querySelectorAll('.open,.highlight').forEach(function(e) {
+        e.classList.remove('open', 'highlight');
+      });
+      TM.menu.open = [];
+      TM.menu.barFocus = null;
+    },
+
+    // Highlights an item, opening the path to it; its own submenu opens only when asked.
+    highlight: function(item, fromKeyboard) {
+      if (!item) return;
+      var path = [];
+      for (var list = item.list; list && list.owner; list = list.owner.list) path.unshift(list.owner);
+      var open = TM.menu.open;
+      open.slice(path.length).forEach(function(e) { e.classList.remove('open'); });
+      TM.menu.open = path;
+      path.forEach(function(e) { e.classList.add('open'); });
+      item.list.entries.forEach(function(e) { e.classList.toggle('highlight', e === item); });
+      item.focus();
+      if (!fromKeyboard && item.submenu) {
+        item.classList.add('open');
+        TM.menu.open.push(item);
+      }
+    },
+
+    activate: function(item) {
+      if (item.submenu) {
+        item.classList.add('open');
+        if (TM.menu.open[TM.menu.open.length - 1] !== item) TM.menu.open.push(item);
+        TM.highlight(item.submenu.entries[0], true);
+        return;
+      }
+      TM.closeMenus();
+      TM.queue([TM.COMMAND, item.command, 0, 0]);
+    },
+
+    // The keys of an open menu: arrows, Enter, Escape and mnemonics.
+    menuKey: function(e) {
+      var menu = TM.menu;
+      var top = menu.open[0];
+      var current = document.activeElement;
+      var list = current && current.list ? current.list : top.submenu;
+      var entries = list.entries;
+      var index = entries.indexOf(current);
+      var step = function(by) {
+        var i = index < 0 ? (by > 0 ? -1 : 0) : index;
+        TM.highlight(entries[(i + by + entries.length) % entries.length], true);
+      };
+      var nextTop = function(by) {
+        TM.openTop(menu.tops[(top.index + by + menu.tops.length) % menu.tops.length], true);
+      };
+      switch (e.key) {
+        case 'ArrowDown': step(1); break;
+        case 'ArrowUp': step(-1); break;
+        case 'ArrowRight':
+          if (current && current.submenu && current.list) TM.activate(current);
+          else nextTop(1);
+          break;
+        case 'ArrowLeft':
+          if (list.owner && list.owner.list) {
+            list.owner.classList.remove('open');
+            menu.open.pop();
+            TM.highlight(list.owner, true);
+          } else {
+            nextTop(-1);
+          }
+          break;
+        case 'Enter':
+        case ' ':
+          if (current && current.list) TM.activate(current);
+          break;
+        case 'Escape':
+          if (list.owner && list.owner.list) {
+            list.owner.classList.remove('open');
+            menu.open.pop();
+            TM.highlight(list.owner, true);
+          } else {
+            TM.closeMenus();
+          }
+          break;
+        case 'Alt':
+        case 'F10':
+          TM.closeMenus();
+          break;
+        default:
+          var key = e.key.length === 1 ? e.key.toLowerCase() : '';
+          var found = entries.filter(function(item) { return key && item.key === key; })[0];
+          if (found) TM.activate(found);
+          else return false;
+      }
+      return true;
+    },
+
+    // The menu bar itself holds the keyboard (after Alt or F10): left, right, down, Enter, mnemonics.
+    barKey: function(e) {
+      var menu = TM.menu;
+      var at = menu.barFocus;
+      var key = e.key.length === 1 ? e.key.toLowerCase() : '';
+      var move = function(by) {
+        at.classList.remove('highlight');
+        menu.barFocus = menu.tops[(at.index + by + menu.tops.length) % menu.tops.length];
+        menu.barFocus.classList.add('highlight');
+      };
+      if (e.key === 'ArrowRight') move(1);
+      else if (e.key === 'ArrowLeft') move(-1);
+      else if (e.key === 'ArrowDown' || e.key === 'Enter' || e.key === ' ') TM.openTop(at, true);
+      else if (e.key === 'Escape' || e.key === 'Alt' || e.key === 'F10') TM.closeMenus();
+      else {
+        var found = menu.tops.filter(function(top) { return key && top.key === key; })[0];
+        if (found) TM.openTop(found, true);
+        else return false;
+      }
+      return true;
+    },
+
+    // "Ctrl+Shift+S" as the keydown event that means it.
+    matchesKeys: function(keys, e) {
+      var parts = keys.split('+');
+      var name = parts.pop();
+      var want = {Ctrl: false, Shift: false, Alt: false};
+      parts.forEach(function(p) { want[p] = true; });
+      if ((e.ctrlKey || e.metaKey) !== want.Ctrl || e.shiftKey !== want.Shift || e.altKey !== want.Alt) {
+        return false;
+      }
+      return name.length === 1 ? e.key.toUpperCase() === name : e.key === name;
+    },
+
+    keyDown: function(e) {
+      var menu = TM.menu;
+      if (!menu || TM.modal || !TM.board) return;
+      if (e.key !== 'Alt') TM.altAlone = false;
+      var handled = false;
+      if (menu.open.length) {
+        handled = TM.menuKey(e);
+      } else if (menu.barFocus) {
+        handled = TM.barKey(e);
+      } else if (e.key === 'Alt' && !e.ctrlKey && !e.shiftKey) {
+        TM.altAlone = true;  // Alt pressed and released alone takes the keyboard to the menu bar
+      } else if (e.key === 'F10' && !e.ctrlKey && !e.altKey && !e.shiftKey) {
+        menu.barFocus = menu.tops[0];
+        menu.barFocus.classList.add('highlight');
+        handled = true;
+      } else if (e.altKey && !e.ctrlKey && !e.metaKey && e.key.length === 1) {
+        var key = e.code.indexOf('Key') === 0 ? e.code.slice(3).toLowerCase() : e.key.toLowerCase();
+        var top = menu.tops.filter(function(t) { return t.key === key; })[0];
+        if (top) {
+          TM.openTop(top, true);
+          handled = true;
+        }
+      } else {
+        var shortcut = menu.keys.filter(function(s) { return TM.matchesKeys(s.keys, e); })[0];
+        if (shortcut) {
+          TM.queue([TM.COMMAND, shortcut.id, 0, 0]);
+          handled = true;
+        }
+      }
+      if (handled) e.preventDefault();
+    },
+
+    keyUp: function(e) {
+      if (e.key !== 'Alt' || !TM.altAlone || !TM.menu || TM.modal) return;
+      TM.altAlone = false;
+      e.preventDefault();
+      if (TM.menu.open.length || TM.menu.barFocus) {
+        TM.closeMenus();
+        return;
+      }
+      TM.menu.barFocus = TM.menu.tops[0];
+      TM.menu.barFocus.classList.add('highlight');
+    },
+
+    // ---- Dialogs
+
+    // A modal dialog of the page's own: a caption bar, the body and a row of buttons. buttons are
+    // [label, value] pairs; Enter presses the default one unless another button has the focus,
+    // Escape gives escapeValue (undefined: Escape does nothing). Resolves with the value; chosen,
+    // when given, is called with it inside the click, which still counts as the user's gesture.
+    dialog: function(caption, body, buttons, defaultIndex, escapeValue, className, chosen) {
+      return new Promise(function(resolve) {
+        TM.closeMenus();
+        var dialog = TM.element('dialog', 'box' + (className ? ' ' + className : ''));
+        dialog.appendChild(TM.element('div', 'caption', caption));
+        dialog.appendChild(body);
+        var row = TM.element('div', 'buttons');
+        var finished = false;
+        var done = function(value) {
+          if (finished) return;
+          finished = true;
+          if (chosen) chosen(value);
+          dialog.close();
+          dialog.remove();
+          TM.modal--;
+          resolve(value);
+        };
+        var defaultButton = null;
+        buttons.forEach(function(b, i) {
+          var button = TM.element('button', '', b[0]);
+          button.type = 'button';
+          button.addEventListener('click', function() { done(b[1]); });
+          if (i === defaultIndex) {
+            button.classList.add('default');
+            defaultButton = button;
+          }
+          row.appendChild(button);
+        });
+        dialog.appendChild(row);
+        dialog.addEventListener('cancel', function(e) {
+          e.preventDefault();
+          if (escapeValue !== undefined) done(escapeValue);
+        });
+        // The browser may close a dialog on its own (Escape pressed twice): that is Escape too, and a
+        // box that needs an answer comes back.
+        dialog.addEventListener('close', function() {
+          if (finished) return;
+          if (escapeValue !== undefined) done(escapeValue);
+          else dialog.showModal();
+        });
+        dialog.addEventListener('keydown', function(e) {
+          if (e.key !== 'Enter' || e.target.tagName === 'BUTTON') return;
+          e.preventDefault();
+          if (defaultButton) defaultButton.click();
+        });
+        document.body.appendChild(dialog);
+        TM.modal++;
+        dialog.showModal();
+        var focus = dialog.querySelector('[autofocus]') || defaultButton;
+        if (focus) focus.focus();
+      });
+    },
+
+    icon: function(kind) {
+      // none, information, warning, question, error
+      var shapes = [
+        null,
+        '<circle cx="16" cy="16" r="14" fill="#1d5fbf"/><rect x="14" y="13" width="4" height="11" fill="#fff"/>' +
+            '<circle cx="16" cy="8.5" r="2.2" fill="#fff"/>',
+        '<path d="M16 2 L31 29 H1 Z" fill="#f2c200" stroke="#7a6000" stroke-width="1"/>' +
+            '<rect x="14.5" y="10" width="3" height="11" fill="#000"/><circle cx="16" cy="25" r="1.8" fill="#000"/>',
+        '<circle cx="16" cy="16" r="14" fill="#1d5fbf"/><text x="16" y="23" font-size="19" ' +
+            'font-family="sans-serif" font-weight="bold" text-anchor="middle" fill="#fff">?</text>',
+        '<circle cx="16" cy="16" r="14" fill="#c4281c"/><path d="M10 10 L22 22 M22 10 L10 22" ' +
+            'stroke="#fff" stroke-width="3.5"/>'];
+      if (!shapes[kind]) return null;
+      var span = TM.element('span', 'icon');
+      span.innerHTML = '<svg width="32" height="32" viewBox="0 0 32 32" aria-hidden="true">' + shapes[kind] + '</svg>';
+      return span;
+    },
+
+    messageBox: function(text, caption, icon, buttons, defaultButton) {
+      var body = TM.element('div', 'body');
+      var picture = TM.icon(icon);
+      if (picture) body.appendChild(picture);
+      body.appendChild(TM.element('p', 'text', text));
+      // ok; yes/no; yes/no/cancel, with the page's button numbers (1 OK, 2 Yes, 3 No, 4 Cancel)
+      var sets = [[['OK', 1]], [['Yes', 2], ['No', 3]], [['Yes', 2], ['No', 3], ['Cancel', 4]]];
+      var set = sets[buttons] || sets[0];
+      var index = Math.max(0, set.findIndex(function(b) { return b[1] === defaultButton; }));
+      // Closing an OK box counts as OK and a Yes/No/Cancel box as Cancel; a Yes/No box needs an answer.
+      var escape = buttons === 0 ? 1 : buttons === 2 ? 4 : undefined;
+      return TM.dialog(caption, body, set, index, escape, 'message');
+    },
+
+    // Runs pick, which needs a user gesture (file pickers, write permissions). After a long wait
+    // the browser no longer counts the last click as one: a button of the page's asks for a new one.
+    withGesture: function(caption, text, button, pick) {
+      if (!navigator.userActivation || navigator.userActivation.isActive) return pick();
+      var body = TM.element('div', 'body');
+      body.appendChild(TM.element('p', 'text', text));
+      var picked = Promise.resolve(null);
+      return TM.dialog(caption, body, [[button, true], ['Cancel', false]], 0, false, '', function(go) {
+        if (go) picked = pick();
+      }).then(function() { return picked; });
+    },
+
+    // ---- Files in the in-memory file system: /files/N/NAME, one folder per choice
+
+    newSlot: function(handle) {
+      TM.slots.push({handle: handle || null});
+      var folder = '/files/' + TM.slots.length;
+      FS.mkdirTree(folder);
+      return folder;
+    },
+
+    slotOf: function(path) {
+      var m = /^\/files\/(\d+)\//.exec(path);
+      return m ? TM.slots[Number(m[1]) - 1] : null;
+    },
+
+    safeName: function(name, fallback) {
+      name = String(name || '').replace(/[\/\x00]/g, '_');
+      return name && name !== '.' && name !== '..' ? name : fallback;
+    },
+
+    // Copies a File (at most maxBytes + 1 of it) into a new folder; returns its path.
+    storeFile: function(file, maxBytes, handle) {
+      return file.slice(0, maxBytes + 1).arrayBuffer().then(function(bytes) {
+        var path = TM.newSlot(handle) + '/' + TM.safeName(file.name, 'BRIDGE.BRG');
+        FS.writeFile(path, new Uint8Array(bytes));
+        return path;
+      });
+    },
+
+    dropped: function(transfer) {
+      var item = transfer.items && transfer.items[0];
+      var entry = item && item.webkitGetAsEntry ? item.webkitGetAsEntry() : null;
+      if (entry && entry.isDirectory) {
+        // A folder goes to the reader as a folder, which it refuses as the desktop's does.
+        var path = TM.newSlot(null) + '/' + TM.safeName(entry.name, 'folder');
+        FS.mkdir(path);
+        TM.queue([TM.DROP, 0, 0, 0, path]);
+        return;
+      }
+      var file = transfer.files && transfer.files[0];
+      if (!file) return;
+      TM.storeFile(file, TM.maxBytes, null).then(function(path) {
+        TM.queue([TM.DROP, 0, 0, 0, path]);
+      }, function(e) {
+        TM.notice('The dropped file could not be read: ' + e.message + '.');
+      });
+    },
+
+    // The browser's own file input: resolves with a File, or null when cancelled.
+    chooseWithInput: function(accept) {
+      return new Promise(function(resolve) {
+        var input = document.getElementById('file-input');
+        input.value = '';
+        input.accept = accept;
+        var finish = function(file) {
+          input.onchange = input.oncancel = null;
+          resolve(file);
+        };
+        input.onchange = function() { finish(input.files[0] || null); };
+        input.oncancel = function() { finish(null); };
+        input.click();
+      });
+    },
+
+    pickerTypes: function(description, extensions) {
+      if (!extensions.length) return undefined;
+      return [{description: description.replace(/\s*\(.*\)$/, ''),
+               accept: {'application/octet-stream': extensions}}];
+    },
+
+    notice: function(text) {
+      return TM.messageBox(text, '', 1, 0, 1);
+    },
+
+    // The page's notice when it ends: the program ended, or stopped on an internal error.
+    ending: function(title, text) {
+      var old = document.getElementById('ended');
+      if (old) old.remove();
+      var panel = TM.element('div', 'ended');
+      panel.id = 'ended';
+      panel.appendChild(TM.element('h1', '', title));
+      panel.appendChild(TM.element('p', '', text));
+      var again = TM.element('button', '', 'Start again');
+      again.type = 'button';
+      again.addEventListener('click', function() { location.reload(); });
+      panel.appendChild(again);
+      document.body.appendChild(panel);
+      again.focus();
+    },
+
+    stopped: function(what) {
+      if (TM.hasStopped) return;
+      TM.hasStopped = true;
+      TM.unsaved = false;
+      document.querySelectorAll('dialog').forEach(function(d) { d.close(); });
+      TM.setState('stopped');
+      TM.ending('Trussmill has stopped',
+                'An internal error stopped the program (' + what + '), so it cannot go on. ' +
+                'Changes made since the bridge was last saved are lost. Start again to go on working.');
+    },
+
+    // ---- Sound
+
+    clip: function(id, samples, bytes, channels, rate, bits) {
+      if (TM.clips[id]) return TM.clips[id];
+      var frameBytes = channels * bits / 8;
+      var frames = Math.floor(bytes / frameBytes);
+      var buffer = TM.audio.createBuffer(channels, Math.max(1, frames), rate);
+      for (var c = 0; c < channels; ++c) {
+        var out = buffer.getChannelData(c);
+        for (var f = 0; f < frames; ++f) {
+          var at = samples + f * frameBytes + c * bits / 8;
+          out[f] = bits === 8 ? (HEAPU8[at] - 128) / 128 : (HEAP16[at >> 1]) / 32768;
+        }
+      }
+      return TM.clips[id] = buffer;
+    },
+  },
+
+  // ---- The board and the menu
+
+  tm_create_window__deps: ['tm_resize_board'],
+  tm_create_window: function(title, menuJson, width, height) {
+    document.title = UTF8ToString(title);
+    var loading = document.getElementById('loading');
+    if (loading) loading.remove();
+    TM.buildMenu(JSON.parse(UTF8ToString(menuJson)));
+    TM.board = document.getElementById('board');
+    TM.context = TM.board.getContext('2d', {alpha: false});
+    TM.board.addEventListener('pointerdown', TM.pointerDown);
+    TM.board.addEventListener('pointermove', TM.pointerMove);
+    TM.board.addEventListener('pointerup', TM.pointerUp);
+    TM.board.addEventListener('pointercancel', TM.pointerUp);
+    TM.board.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+    window.addEventListener('resize', TM.fitBoard);
+    document.getElementById('window').hidden = false;
+    _tm_resize_board(width, height);
+    TM.setState('busy');
+  },
+
+  tm_resize_board: function(width, height) {
+    TM.boardWidth = width;
+    TM.boardHeight = height;
+    TM.board.width = width;
+    TM.board.height = height;
+    TM.fitBoard();
+  },
+
+  tm_present: function(rgba, x, y, width, height) {
+    if (!TM.context || width <= 0 || height <= 0) return;
+    var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+    TM.context.putImageData(new ImageData(pixels, width, height), x, y);
+    if (!TM.stats.firstFrame) TM.stats.firstFrame = performance.now();
+  },
+
+  tm_close_window: function() {
+    TM.closeMenus();
+    document.getElementById('window').hidden = true;
+    TM.board = null;
+    TM.unsaved = false;
+  },
+
+  tm_program_ended: function(code) {
+    TM.unsaved = false;
+    if (TM.releaseLock) TM.releaseLock();
+    TM.setState('ended');
+    TM.ending('Trussmill has ended', 'Start again to draw another bridge.');
+  },
+
+  tm_set_check: function(command, checked) {
+    var item = TM.menu && TM.menu.items[command];
+    if (!item) return;
+    item.classList.toggle('checked', !!checked);
+    item.setAttribute('aria-checked', checked ? 'true' : 'false');
+  },
+
+  tm_set_wait_cursor: function(wait) {
+    document.body.classList.toggle('waiting', !!wait);
+  },
+
+  tm_set_unsaved_work: function(unsaved) {
+    TM.unsaved = !!unsaved;
+  },
+
+  // ---- Input
+
+  tm_poll_input: function(record, path, pathSize) {
+    var next = TM.input.shift();
+    if (!next) return 0;
+    for (var i = 0; i < 4; ++i) HEAP32[(record >> 2) + i] = next[i] | 0;
+    stringToUTF8(next[4] || '', path, pathSize);
+    return 1;
+  },
+
+  tm_wait_input: function() {
+    return Asyncify.handleAsync(function() {
+      if (TM.input.length) return Promise.resolve();
+      TM.setState('idle');
+      return new Promise(function(resolve) { TM.wakeInput = resolve; }).then(function() {
+        TM.setState('busy');
+      });
+    });
+  },
+
+  // ---- Time
+
+  tm_now_ms: function() {
+    return performance.now();
+  },
+
+  tm_sleep: function(milliseconds) {
+    return Asyncify.handleAsync(function() {
+      var due = performance.now() + milliseconds;
+      return new Promise(function(resolve) {
+        setTimeout(function() {
+          var late = TM.stats.waitLate;
+          if (late.length < 100000) late.push(performance.now() - due);
+          resolve();
+        }, milliseconds);
+      });
+    });
+  },
+
+  tm_local_time: function(fields) {
+    var now = new Date();
+    var values = [now.getFullYear(), now.getMonth() + 1, now.getDate(), now.getHours(), now.getMinutes(),
+                  now.getSeconds()];
+    for (var i = 0; i < 6; ++i) HEAP32[(fields >> 2) + i] = values[i];
+  },
+
+  // ---- Dialogs
+
+  tm_message_box: function(text, caption, icon, buttons, defaultButton) {
+    var t = UTF8ToString(text), c = UTF8ToString(caption);
+    return Asyncify.handleAsync(function() {
+      TM.setState('dialog');
+      return TM.messageBox(t, c, icon, buttons, defaultButton).then(function(answer) {
+        TM.setState('busy');
+        return answer;
+      });
+    });
+  },
+
+  tm_open_file_dialog: function(accept, description, maxBytes, out, outSize) {
+    var extensions = UTF8ToString(accept).split(',').filter(function(e) { return e; });
+    var what = UTF8ToString(description);
+    return Asyncify.handleAsync(function() {
+      TM.setState('dialog');
+      var pick;
+      if (window.showOpenFilePicker) {
+        pick = function() {
+          return window.showOpenFilePicker({types: TM.pickerTypes(what, extensions)}).then(function(handles) {
+            return handles[0].getFile().then(function(file) { return TM.storeFile(file, maxBytes, handles[0]); });
+          });
+        };
+      } else {
+        pick = function() {
+          return TM.chooseWithInput(extensions.join(',')).then(function(file) {
+            return file ? TM.storeFile(file, maxBytes, null) : null;
+          });
+        };
+      }
+      return TM.withGesture('Open', 'Choose the bridge file to open.', 'Choose File...', pick)
+          .catch(function(e) {
+            if (e.name === 'AbortError') return null;
+            return TM.notice('The file could not be opened: ' + e.message + '.').then(function() { return null; });
+          })
+          .then(function(path) {
+            TM.setState('busy');
+            if (!path) return 0;
+            stringToUTF8(path, out, outSize);
+            return 1;
+          });
+    });
+  },
+
+  tm_save_file_dialog: function(proposedName, description, extension, out, outSize) {
+    var proposed = UTF8ToString(proposedName);
+    var what = UTF8ToString(description);
+    var ext = UTF8ToString(extension);
+    return Asyncify.handleAsync(function() {
+      TM.setState('dialog');
+      var chosen;
+      if (window.showSaveFilePicker) {
+        chosen = TM.withGesture('Save As', 'Choose where to save the file.', 'Choose...', function() {
+          var options = {suggestedName: proposed, types: TM.pickerTypes(what, ext ? [ext] : [])};
+          return window.showSaveFilePicker(options).then(function(handle) {
+            return TM.newSlot(handle) + '/' + TM.safeName(handle.name, proposed || 'UNTITLED');
+          });
+        }).catch(function(e) {
+          if (e.name === 'AbortError') return null;
+          return TM.notice('The file could not be chosen: ' + e.message + '.').then(function() { return null; });
+        });
+      } else {
+        // A download: only the name is asked for.
+        var body = TM.element('div', 'body save');
+        var field = TM.element('label', '', 'File name: ');
+        var input = TM.element('input');
+        input.type = 'text';
+        input.value = proposed;
+        input.spellcheck = false;
+        input.setAttribute('autofocus', '');
+        field.appendChild(input);
+        body.appendChild(field);
+        body.appendChild(TM.element('p', 'hint', (what ? what + '. ' : '') +
+                                                     'The file is saved to your downloads.'));
+        chosen = TM.dialog('Save As', body, [['Save', true], ['Cancel', false]], 0, false).then(function(save) {
+          var name = input.value.trim();
+          if (!save || !name) return null;
+          return TM.newSlot(null) + '/' + TM.safeName(name, 'UNTITLED');
+        });
+        setTimeout(function() { input.select(); }, 0);
+      }
+      return chosen.then(function(path) {
+        TM.setState('busy');
+        if (!path) return 0;
+        stringToUTF8(path, out, outSize);
+        return 1;
+      });
+    });
+  },
+
+  tm_deliver_file: function(path, reason, reasonSize) {
+    var p = UTF8ToString(path);
+    return Asyncify.handleAsync(function() {
+      var fail = function(why) {
+        stringToUTF8(why, reason, reasonSize);
+        return 0;
+      };
+      var slot = TM.slotOf(p);
+      var bytes;
+      try {
+        bytes = FS.readFile(p);
+      } catch (e) {
+        return Promise.resolve(fail('the saved file could not be read back'));
+      }
+      if (slot && slot.handle && slot.handle.createWritable) {
+        var handle = slot.handle;
+        var write = function() {
+          return handle.createWritable().then(function(writable) {
+            return writable.write(bytes).then(function() { return writable.close(); });
+          });
+        };
+        var allowed = function() {
+          return handle.queryPermission({mode: 'readwrite'}).then(function(state) {
+            if (state === 'granted') return true;
+            return TM.withGesture('Save', 'Allow Trussmill to save ' + handle.name + '.', 'Allow...', function() {
+              return handle.requestPermission({mode: 'readwrite'});
+            }).then(function(answer) { return answer === 'granted'; });
+          });
+        };
+        TM.setState('dialog');
+        return allowed().then(function(ok) {
+          TM.setState('busy');
+          if (!ok) return fail('writing to it was not allowed');
+          return write().then(function() { return 1; });
+        }).catch(function(e) {
+          TM.setState('busy');
+          return fail(e.message || String(e));
+        });
+      }
+      try {
+        var name = p.slice(p.lastIndexOf('/') + 1);
+        var url = URL.createObjectURL(new Blob([bytes], {type: 'application/octet-stream'}));
+        var a = TM.element('a');
+        a.href = url;
+        a.download = name;
+        document.body.appendChild(a);
+        a.click();
+        a.remove();
+        setTimeout(function() { URL.revokeObjectURL(url); }, 60000);
+        return Promise.resolve(1);
+      } catch (e) {
+        return Promise.resolve(fail('the download could not be started: ' + e.message));
+      }
+    });
+  },
+
+  tm_print: function(documentName, pages, pageCount) {
+    var name = UTF8ToString(documentName);
+    var svg = [];
+    for (var i = 0, at = pages; i < pageCount; ++i) {
+      var text = UTF8ToString(at);
+      svg.push(text);
+      at += lengthBytesUTF8(text) + 1;
+    }
+    return Asyncify.handleAsync(function() {
+      var holder = document.getElementById('print-pages');
+      holder.innerHTML = svg.map(function(page) { return '<div class="page">' + page + '</div>'; }).join('');
+      var title = document.title;
+      document.title = name;
+      return new Promise(function(resolve) {
+        // Laid out first, then printed; the dialog blocks the page until it closes.
+        requestAnimationFrame(function() {
+          setTimeout(function() {
+            window.print();
+            document.title = title;
+            holder.textContent = '';
+            resolve();
+          }, 0);
+        });
+      });
+    });
+  },
+
+  // ---- Sound, clipboard, help
+
+  tm_play_sound__deps: ['tm_stop_sound'],
+  tm_play_sound: function(id, samples, byteCount, channels, sampleRate, bitsPerSample, looping) {
+    if (!TM.audio) return;
+    if (TM.audio.state === 'suspended') TM.audio.resume();
+    _tm_stop_sound();
+    var source = TM.audio.createBufferSource();
+    source.buffer = TM.clip(id, samples, byteCount, channels, sampleRate, bitsPerSample);
+    source.loop = !!looping;
+    source.connect(TM.audio.destination);
+    source.start();
+    TM.playing = source;
+  },
+
+  tm_stop_sound: function() {
+    if (!TM.playing) return;
+    try { TM.playing.stop(); } catch (e) {}
+    TM.playing = null;
+  },
+
+  tm_copy_image: function(rgba, width, height, reason, reasonSize) {
+    var pixels = new Uint8ClampedArray(HEAPU8.slice(rgba, rgba + width * height * 4).buffer);
+    return Asyncify.handleAsync(function() {
+      var fail = function(why) {
+        stringToUTF8(why, reason, reasonSize);
+        return 0;
+      };
+      if (!navigator.clipboard || !navigator.clipboard.write || !window.ClipboardItem) {
+        return Promise.resolve(fail('this browser does not let pages put pictures on the clipboard'));
+      }
+      var canvas = document.createElement('canvas');
+      canvas.width = width;
+      canvas.height = height;
+      canvas.getContext('2d').putImageData(new ImageData(pixels, width, height), 0, 0);
+      var png = new Promise(function(resolve) { canvas.toBlob(resolve, 'image/png'); });
+      return navigator.clipboard.write([new ClipboardItem({'image/png': png})]).then(function() {
+        return 1;
+      }, function(e) {
+        return fail(e.name === 'NotAllowedError' ? 'the browser did not allow it' : e.message);
+      });
+    });
+  },
+
+  tm_show_help: function(html, length) {
+    var text = UTF8ToString(html, length);
+    var help = document.getElementById('help');
+    if (!help) {
+      help = TM.element('dialog', 'help');
+      help.id = 'help';
+      var bar = TM.element('div', 'caption', 'Trussmill Help');
+      var close = TM.element('button', 'close', '\u00d7');
+      close.type = 'button';
+      close.title = 'Close';
+      close.addEventListener('click', function() { help.close(); });
+      bar.appendChild(close);
+      help.appendChild(bar);
+      help.appendChild(TM.element('iframe'));
+      document.body.appendChild(help);
+    }
+    help.querySelector('iframe').srcdoc = text;
+    if (!help.open) help.show();
+  },
+
+  // ---- Start-up
+
+  tm_instance_running: function() {
+    return Asyncify.handleAsync(function() {
+      if (!navigator.locks) return Promise.resolve(0);
+      return new Promise(function(resolve) {
+        navigator.locks.request('trussmill-program', {ifAvailable: true}, function(lock) {
+          if (!lock) {
+            resolve(1);
+            return;
+          }
+          resolve(0);
+          // Held while the program runs: until it ends or the page goes.
+          return new Promise(function(release) { TM.releaseLock = release; });
+        });
+      });
+    });
+  },
+
+  tm_startup_file: function(maxBytes, out, outSize, reason, reasonSize) {
+    TM.maxBytes = maxBytes;
+    var wanted = new URLSearchParams(location.search).get('open');
+    if (!wanted) return 0;
+    return Asyncify.handleAsync(function() {
+      var fail = function(why) {
+        stringToUTF8(why, reason, reasonSize);
+        return -1;
+      };
+      var url;
+      try {
+        url = new URL(wanted, location.href);
+      } catch (e) {
+        return Promise.resolve(fail(wanted + ' is not an address'));
+      }
+      if (url.origin !== location.origin) return Promise.resolve(fail(wanted + ' is not on this site'));
+      return fetch(url, {credentials: 'same-origin'}).then(function(response) {
+        if (!response.ok) return fail(wanted + ': ' + response.status + ' ' + response.statusText);
+        return response.blob().then(function(blob) {
+          var name = decodeURIComponent(url.pathname.slice(url.pathname.lastIndexOf('/') + 1));
+          var file = new File([blob], TM.safeName(name, 'BRIDGE.BRG'));
+          return TM.storeFile(file, maxBytes, null).then(function(path) {
+            stringToUTF8(path, out, outSize);
+            return 1;
+          });
+        });
+      }, function(e) {
+        return fail(wanted + ': ' + e.message);
+      });
+    });
+  },
+};
+
+autoAddDeps(TrussmillLibrary, '$TM');
+mergeInto(LibraryManager.library, TrussmillLibrary);

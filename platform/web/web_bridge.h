@@ -1,0 +1,86 @@
+// The functions of the page that the browser shell calls, implemented in trussmill_library.js.
+// Those marked "suspends" return to the browser while they wait (Asyncify), so the page keeps
+// painting and answering; to the C++ caller they are ordinary blocking calls. Strings are UTF-8;
+// out-buffers are always terminated.
+#pragma once
+
+#include <cstdint>
+
+extern "C" {
+
+// ---- The board and the menu
+
+// Sets the page title, builds the menu bar from menuJson (see WebShell::menuJson) and sizes the
+// board canvas to width x height pixels.
+void tm_create_window(const char* title, const char* menuJson, int width, int height);
+void tm_resize_board(int width, int height);
+// Puts width x height RGBA pixels (row by row, no padding) on the board at (x, y).
+void tm_present(const uint8_t* rgba, int x, int y, int width, int height);
+// The board and the menu go away; the page says that the program has ended once tm_program_ended
+// follows.
+void tm_close_window();
+void tm_program_ended(int exitCode);
+void tm_set_check(int command, int checked);
+void tm_set_wait_cursor(int wait);
+// Whether leaving the page would lose work (the page then asks first).
+void tm_set_unsaved_work(int unsaved);
+
+// ---- Input
+
+// Takes the oldest input of the page's queue into record (kind, a, b, c) and, for a dropped file,
+// its path into path. Returns 0 when the queue is empty.
+int tm_poll_input(int32_t* record, char* path, int pathSize);
+// Suspends until the page's queue holds input.
+void tm_wait_input();
+
+// ---- Time
+
+double tm_now_ms();  // milliseconds since the page was opened, with fractions
+// Suspends for about this many milliseconds (a browser timer, never early).
+void tm_sleep(int milliseconds);
+// year, month, day, hour, minute, second of the local time.
+void tm_local_time(int32_t* fields);
+
+// ---- Dialogs (each suspends until the user answers)
+
+// Returns 1 for OK, 2 Yes, 3 No, 4 Cancel.
+int tm_message_box(const char* text, const char* caption, int icon, int buttons, int defaultButton);
+// The browser's file picker. The chosen file (at most maxBytes + 1 of its bytes: enough for the
+// reader to refuse a longer one) is copied into the in-memory file system, whose path goes to out.
+// Returns 0 when cancelled.
+int tm_open_file_dialog(const char* accept, const char* description, int maxBytes, char* out, int outSize);
+// A place to save to: a file the user picks where the browser lets a page write files, otherwise a
+// name for a download. The path in the in-memory file system goes to out; whatever the program
+// writes in its folder goes to that place through tm_deliver_file. Returns 0 when cancelled.
+int tm_save_file_dialog(const char* proposedName, const char* description, const char* extension, char* out,
+                        int outSize);
+// Hands the file at path in the in-memory file system to where its folder leads: the file the user
+// picked, or a download. Returns 1 when done; otherwise the reason goes to reason.
+int tm_deliver_file(const char* path, char* reason, int reasonSize);
+// The pages (SVG documents, pageCount of them back to back, each ending with a 0 byte) into the
+// browser's print dialog, under the document name.
+void tm_print(const char* documentName, const char* pages, int pageCount);
+
+// ---- Sound, clipboard, help
+
+// Plays PCM samples (8-bit unsigned or 16-bit signed little-endian), once or looping; id names the
+// clip so the page converts it once. Nothing plays before the user's first gesture.
+void tm_play_sound(int id, const uint8_t* samples, int byteCount, int channels, int sampleRate,
+                   int bitsPerSample, int looping);
+void tm_stop_sound();
+// Suspends while the picture goes to the clipboard as a PNG. Returns 1 when done; otherwise the
+// reason goes to reason.
+int tm_copy_image(const uint8_t* rgba, int width, int height, char* reason, int reasonSize);
+// Shows an HTML help page beside the board.
+void tm_show_help(const char* html, int length);
+
+// ---- Start-up
+
+// Suspends until it is known whether another page of this site runs the program (1) or not (0).
+int tm_instance_running();
+// The bridge the page's address names (?open=URL), fetched into the in-memory file system (at most
+// maxBytes + 1 of it): 1 with its path in out, 0 when the address names none, -1 with the reason in
+// reason when it could not be fetched.
+int tm_startup_file(int maxBytes, char* out, int outSize, char* reason, int reasonSize);
+
+}  // extern "C"
