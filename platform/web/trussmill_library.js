@@ -30,6 +30,14 @@ var TrussmillLibrary = {
     COMMAND: 1, MOVE: 2, DOWN: 3, UP: 4, DROP: 5,
 
     init: function() {
+      if (location.protocol === 'file:') {
+        // Browsers do not let a page opened from a file load the program's code.
+        TM.hasStopped = true;
+        TM.ending('Trussmill needs a web server',
+                  'This page was opened as a file. Open it through a web server instead: see "In the browser" ' +
+                  'in the README (scripts/web serves it on this computer).', true);
+        return;
+      }
       Module['onAbort'] = function(what) { TM.stopped(String(what)); };
       window.addEventListener('error', function(e) {
         if (e.error instanceof WebAssembly.RuntimeError) TM.stopped(e.error.message);
@@ -60,6 +68,18 @@ var TrussmillLibrary = {
       });
       window.addEventListener('keydown', function(e) { TM.keyDown(e); });
       window.addEventListener('keyup', function(e) { TM.keyUp(e); });
+      // A bridge file opened with the installed program (its file handler) is opened as a dropped
+      // one is, once the program runs.
+      TM.started = new Promise(function(resolve) { TM.startedNow = resolve; });
+      if ('launchQueue' in window) {
+        window.launchQueue.setConsumer(function(launch) {
+          if (!launch.files || !launch.files.length) return;
+          var handle = launch.files[0];
+          TM.started.then(function() { return handle.getFile(); }).then(function(file) {
+            return TM.storeFile(file, TM.maxBytes, handle);
+          }).then(function(path) { TM.queue([TM.DROP, 0, 0, 0, path]); });
+        });
+      }
       if ('serviceWorker' in navigator && location.protocol !== 'file:') {
         navigator.serviceWorker.register('service-worker.js').catch(function() {});
       }
@@ -114,7 +134,7 @@ var TrussmillLibrary = {
     pointerMove: function(e) {
       if (TM.modal) return;
       var down = TM.dragging === e.pointerId;
-      if (!down && e.pointerType !== 'mouse') return;  // a finger or pen only counts while down
+      if (!down && e.pointerType === 'touch') return;  // a finger only counts while it is down
       var p = TM.boardPixel(e);
       TM.queue([TM.MOVE, p[0], p[1], down ? 1 : 0]);
     },
@@ -465,7 +485,7 @@ var TrussmillLibrary = {
         // The browser may close a dialog on its own (Escape pressed twice): that is Escape too, and a
         // box that needs an answer comes back.
         dialog.addEventListener('close', function() {
-          if (finished) return;
+          if (finished || TM.hasStopped) return;
           if (escapeValue !== undefined) done(escapeValue);
           else dialog.showModal();
         });
@@ -573,18 +593,28 @@ var TrussmillLibrary = {
       });
     },
 
-    // The browser's own file input: resolves with a File, or null when cancelled.
+    // The browser's own file input: resolves with a File, or null when cancelled. Browsers without
+    // the input's cancel event still give the page its focus back when the picker closes; a choice
+    // arrives before that focus has lasted a moment.
     chooseWithInput: function(accept) {
       return new Promise(function(resolve) {
         var input = document.getElementById('file-input');
         input.value = '';
         input.accept = accept;
+        var finished = false;
         var finish = function(file) {
+          if (finished) return;
+          finished = true;
           input.onchange = input.oncancel = null;
+          window.removeEventListener('focus', refocused);
           resolve(file);
+        };
+        var refocused = function() {
+          setTimeout(function() { finish(input.files[0] || null); }, 1000);
         };
         input.onchange = function() { finish(input.files[0] || null); };
         input.oncancel = function() { finish(null); };
+        window.addEventListener('focus', refocused);
         input.click();
       });
     },
@@ -600,18 +630,19 @@ var TrussmillLibrary = {
     },
 
     // The page's notice when it ends: the program ended, or stopped on an internal error.
-    ending: function(title, text) {
+    ending: function(title, text, noAgain) {
       var old = document.getElementById('ended');
       if (old) old.remove();
       var panel = TM.element('div', 'ended');
       panel.id = 'ended';
       panel.appendChild(TM.element('h1', '', title));
       panel.appendChild(TM.element('p', '', text));
+      document.body.appendChild(panel);
+      if (noAgain) return;
       var again = TM.element('button', '', 'Start again');
       again.type = 'button';
       again.addEventListener('click', function() { location.reload(); });
       panel.appendChild(again);
-      document.body.appendChild(panel);
       again.focus();
     },
 
@@ -620,6 +651,7 @@ var TrussmillLibrary = {
       TM.hasStopped = true;
       TM.unsaved = false;
       document.querySelectorAll('dialog').forEach(function(d) { d.close(); });
+      document.getElementById('window').hidden = true;
       TM.setState('stopped');
       TM.ending('Trussmill has stopped',
                 'An internal error stopped the program (' + what + '), so it cannot go on. ' +
@@ -663,6 +695,7 @@ var TrussmillLibrary = {
     document.getElementById('window').hidden = false;
     _tm_resize_board(width, height);
     TM.setState('busy');
+    TM.startedNow();
   },
 
   tm_resize_board: function(width, height) {

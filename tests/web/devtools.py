@@ -17,7 +17,7 @@ import websocket
 FLAGS = [
     "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
     "--disable-background-networking", "--disable-component-update", "--disable-sync",
-    "--disable-default-apps", "--mute-audio", "--remote-debugging-port=0",
+    "--disable-default-apps", "--mute-audio", "--disable-dev-shm-usage", "--remote-debugging-port=0",
 ]
 
 # xdotool key names as DevTools key events: key, code, Windows key code, text.
