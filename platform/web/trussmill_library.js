@@ -323,6 +323,14 @@ var TrussmillLibrary = {
       var nextTop = function(by) {
         TM.openTop(menu.tops[(top.index + by + menu.tops.length) % menu.tops.length], true);
       };
+      // Left and Escape close a submenu, back to its item; true when there was one to close.
+      var closeSubmenu = function() {
+        if (!list.owner || !list.owner.list) return false;
+        list.owner.classList.remove('open');
+        menu.open.pop();
+        TM.highlight(list.owner, true);
+        return true;
+      };
       switch (e.key) {
         case 'ArrowDown': step(1); break;
         case 'ArrowUp': step(-1); break;
@@ -331,26 +339,14 @@ var TrussmillLibrary = {
           else nextTop(1);
           break;
         case 'ArrowLeft':
-          if (list.owner && list.owner.list) {
-            list.owner.classList.remove('open');
-            menu.open.pop();
-            TM.highlight(list.owner, true);
-          } else {
-            nextTop(-1);
-          }
+          if (!closeSubmenu()) nextTop(-1);
           break;
         case 'Enter':
         case ' ':
           if (current && current.list) TM.activate(current);
           break;
         case 'Escape':
-          if (list.owner && list.owner.list) {
-            list.owner.classList.remove('open');
-            menu.open.pop();
-            TM.highlight(list.owner, true);
-          } else {
-            TM.closeMenus();
-          }
+          if (!closeSubmenu()) TM.closeMenus();
           break;
         case 'Alt':
         case 'F10':
