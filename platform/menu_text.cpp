@@ -7,12 +7,24 @@
 
 namespace {
 
+// clang-format off
 constexpr MenuShortcut kShortcuts[] = {
-    {CMD_FILE_NEW, "Ctrl+N", true},          {CMD_FILE_OPEN, "Ctrl+O", true},
-    {CMD_FILE_SAVE, "Ctrl+S", true},         {CMD_FILE_SAVE_AS, "Ctrl+Shift+S", true},
-    {CMD_FILE_PRINT, "Ctrl+P", true},        {CMD_FILE_EXIT, "Ctrl+Q", true},
-    {CMD_HELP_GETTING_STARTED, "F1", false}, {CMD_HELP_MENU_COMMANDS, "Shift+F1", false},
+    {CMD_FILE_NEW, "Ctrl+N", true},
+    {CMD_FILE_OPEN, "Ctrl+O", true},
+    {CMD_FILE_SAVE, "Ctrl+S", true},
+    {CMD_FILE_SAVE_AS, "Ctrl+Shift+S", true},
+    {CMD_FILE_PRINT, "Ctrl+P", true},
+    {CMD_FILE_EXIT, "Ctrl+Q", true},
+    {CMD_EDIT_UNDO, "Ctrl+Z", true},
+    {CMD_EDIT_REDO, "Ctrl+Y", true},
+    {CMD_EDIT_REDO, "Ctrl+Shift+Z", false},
+    {CMD_DISPLAY_ZOOM_IN, "Ctrl+=", true},
+    {CMD_DISPLAY_ZOOM_OUT, "Ctrl+-", true},
+    {CMD_DISPLAY_ACTUAL_SIZE, "Ctrl+0", true},
+    {CMD_HELP_GETTING_STARTED, "F1", true},
+    {CMD_HELP_MENU_COMMANDS, "Shift+F1", true},
 };
+// clang-format on
 
 bool letterOrDigit(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0;

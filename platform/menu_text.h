@@ -8,7 +8,7 @@
 struct MenuShortcut {
     int command;
     const char* keys;  // "Ctrl+N", "Ctrl+Shift+S", "F1", "Shift+F1"
-    bool shownInMenu;  // false for the help pages, which have keys but no items
+    bool shownInMenu;  // false for a second shortcut of a command, which works but is not shown
 };
 
 // Every shortcut of the program, the same on every backend.

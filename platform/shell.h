@@ -124,6 +124,10 @@ enum class SoundMode : uint8_t {
     Looping,       // returns at once; the sound repeats until stopped or replaced
 };
 
+// What the program keeps between runs: the user's configuration (recent files, the board's zoom)
+// and its state (unsaved work kept against a crash).
+enum class StoreKind : uint8_t { Configuration, State };
+
 struct LocalTime {
     int year = 0;   // e.g. 2024
     int month = 0;  // 1..12
@@ -132,6 +136,9 @@ struct LocalTime {
     int minute = 0;
     int second = 0;
 };
+
+// The largest scale of the board's zoom.
+constexpr int MAX_BOARD_SCALE = 4;
 
 // ---- The shell -------------------------------------------------------------------------------
 
@@ -191,6 +198,15 @@ class Shell {
     // The largest client height a window can have on this screen (the work area minus a caption).
     virtual int fullScreenClientHeight() = 0;
 
+    // Shows every pixel of the client area as scale x scale pixels of the screen's own scale
+    // (nearest neighbour; 1 to MAX_BOARD_SCALE), and the window grows or shrinks with it. The
+    // window surface, the pointer messages and everything else stay in client pixels. Returns the
+    // scale now shown.
+    virtual int setBoardScale(int scale) = 0;
+
+    // The largest scale at which the whole window fits in the screen's available area (at least 1).
+    virtual int largestFittingBoardScale() = 0;
+
     // True while the window is minimized.
     virtual bool isMinimized() = 0;
 
@@ -204,6 +220,15 @@ class Shell {
 
     // Puts or removes the check mark of the menu item with this command id; unknown ids are ignored.
     virtual void checkMenuItem(int command, bool checked) = 0;
+
+    // Greys out (false) or enables the menu item with this command id; unknown ids are ignored.
+    // Items start enabled.
+    virtual void enableMenuItem(int command, bool enabled) = 0;
+
+    // Gives the menu item with this command id a new text (with its mnemonic marked by '&' as in
+    // "&1 PRATT.BRG") and a tip, shown in a status bar or as a tooltip; an empty text hides the
+    // item. Items start with their table text. Unknown ids are ignored.
+    virtual void setMenuItemText(int command, std::string_view text, std::string_view tip) = 0;
 
     // Shows the cursor over the program's window until the next change; returns the previous shape.
     virtual CursorShape setCursor(CursorShape shape) = 0;
@@ -249,6 +274,19 @@ class Shell {
 
     // The local date and time now.
     virtual LocalTime localTime() = 0;
+
+    // -- What outlives a run
+
+    // The contents kept under name (a plain file name such as "recovery.BRG"), or nothing when
+    // nothing is kept there or it cannot be read.
+    virtual std::optional<std::string> loadStored(StoreKind kind, std::string_view name) = 0;
+
+    // Keeps contents under name in place of what was there, whole or not at all. Returns false
+    // when it could not be kept.
+    virtual bool store(StoreKind kind, std::string_view name, std::string_view contents) = 0;
+
+    // Forgets what is kept under name; nothing happens when nothing is.
+    virtual void removeStored(StoreKind kind, std::string_view name) = 0;
 
     // -- Clipboard and help
 

@@ -6,6 +6,8 @@
 #include <cassert>
 #include <utility>
 
+#include "platform/user_files.h"
+
 // Defined in headless_print.cpp: a print surface that appends to job.
 std::unique_ptr<PrintSurface> makeRecordingPrintSurface(PrintJobRecord& job, bool fontsAvailable);
 
@@ -270,6 +272,40 @@ bool HeadlessShell::isMenuItemChecked(int command) const {
     return found != menuChecked_.end() && found->second;
 }
 
+void HeadlessShell::enableMenuItem(int command, bool enabled) {
+    menuEnabled_[command] = enabled;
+}
+
+bool HeadlessShell::isMenuItemEnabled(int command) const {
+    const auto found = menuEnabled_.find(command);
+    return found == menuEnabled_.end() || found->second;
+}
+
+void HeadlessShell::setMenuItemText(int command, std::string_view text, std::string_view tip) {
+    menuTexts_[command] = {std::string(text), std::string(tip)};
+}
+
+std::optional<std::string> HeadlessShell::menuItemText(int command) const {
+    const auto found = menuTexts_.find(command);
+    if (found == menuTexts_.end()) return std::nullopt;
+    return found->second.first;
+}
+
+std::optional<std::string> HeadlessShell::menuItemTip(int command) const {
+    const auto found = menuTexts_.find(command);
+    if (found == menuTexts_.end()) return std::nullopt;
+    return found->second.second;
+}
+
+int HeadlessShell::setBoardScale(int scale) {
+    boardScale_ = std::clamp(scale, 1, MAX_BOARD_SCALE);
+    return boardScale_;
+}
+
+int HeadlessShell::largestFittingBoardScale() {
+    return std::clamp(options_.largestFittingBoardScale, 1, MAX_BOARD_SCALE);
+}
+
 CursorShape HeadlessShell::setCursor(CursorShape shape) {
     const CursorShape old = cursor_;
     cursor_ = shape;
@@ -414,4 +450,36 @@ void HeadlessShell::showHelp(std::string_view helpFile) {
 
 void HeadlessShell::setPresentObserver(std::function<void(const Surface&, Rect)> observer) {
     presentObserver_ = std::move(observer);
+}
+
+// ---- What outlives a run
+
+std::optional<std::string> HeadlessShell::loadStored(StoreKind kind, std::string_view name) {
+    if (options_.userFolders) return readUserFile(kind, name);
+    return stored(kind, name);
+}
+
+bool HeadlessShell::store(StoreKind kind, std::string_view name, std::string_view contents) {
+    if (options_.userFolders) return writeUserFile(kind, name, contents);
+    setStored(kind, name, std::string(contents));
+    return true;
+}
+
+void HeadlessShell::removeStored(StoreKind kind, std::string_view name) {
+    if (options_.userFolders) {
+        removeUserFile(kind, name);
+        return;
+    }
+    const auto found = stored_.find(std::pair{kind, std::string(name)});
+    if (found != stored_.end()) stored_.erase(found);
+}
+
+void HeadlessShell::setStored(StoreKind kind, std::string_view name, std::string contents) {
+    stored_[{kind, std::string(name)}] = std::move(contents);
+}
+
+std::optional<std::string> HeadlessShell::stored(StoreKind kind, std::string_view name) const {
+    const auto found = stored_.find(std::pair{kind, std::string(name)});
+    if (found == stored_.end()) return std::nullopt;
+    return found->second;
 }

@@ -27,6 +27,10 @@ struct HeadlessOptions {
     // an assertion; with lenientAnswers the box takes its default button instead (for scripts
     // written by people, such as replays).
     bool lenientAnswers = false;
+    // Where what outlives a run is kept: in the shell's memory (setStored, stored), or, as the
+    // desktop program keeps it, in the user's folders (platform/user_files.h).
+    bool userFolders = false;
+    int largestFittingBoardScale = 1;
     uint32_t startTick = 100000;
     LocalTime localTime{2024, 3, 15, 9, 5, 0};
 };
@@ -127,6 +131,10 @@ class HeadlessShell final : public Shell {
     void sendClose() override;
     void destroyWindow() override;
     void checkMenuItem(int command, bool checked) override;
+    void enableMenuItem(int command, bool enabled) override;
+    void setMenuItemText(int command, std::string_view text, std::string_view tip) override;
+    int setBoardScale(int scale) override;
+    int largestFittingBoardScale() override;
     CursorShape setCursor(CursorShape shape) override;
     // Answers with the next scripted answer, or with the default button when none is left.
     DialogButton messageBox(const MessageBoxRequest& request) override;
@@ -146,6 +154,9 @@ class HeadlessShell final : public Shell {
     LocalTime localTime() override;
     void copyImageToClipboard(const Surface& image) override;
     void showHelp(std::string_view helpFile) override;
+    std::optional<std::string> loadStored(StoreKind kind, std::string_view name) override;
+    bool store(StoreKind kind, std::string_view name, std::string_view contents) override;
+    void removeStored(StoreKind kind, std::string_view name) override;
 
     static constexpr int NO_QUIT = -1;
 
@@ -177,6 +188,9 @@ class HeadlessShell final : public Shell {
     void advanceClock(uint32_t milliseconds);
     void setLocalTime(LocalTime time) { options_.localTime = time; }
     void setSoundLength(std::string_view fileName, uint32_t milliseconds);
+    // What the shell's memory keeps (without userFolders): set before a run, read after it.
+    void setStored(StoreKind kind, std::string_view name, std::string contents);
+    std::optional<std::string> stored(StoreKind kind, std::string_view name) const;
     // Called with the window surface and the area each time something is shown (a frame).
     void setPresentObserver(std::function<void(const Surface&, Rect)> observer);
 
@@ -203,6 +217,11 @@ class HeadlessShell final : public Shell {
     CursorShape cursor() const { return cursor_; }
     const std::vector<MenuCheckRecord>& menuChecks() const { return menuChecks_; }
     bool isMenuItemChecked(int command) const;
+    bool isMenuItemEnabled(int command) const;
+    // The item's text as last set, or nothing when it keeps its table text.
+    std::optional<std::string> menuItemText(int command) const;
+    std::optional<std::string> menuItemTip(int command) const;
+    int boardScale() const { return boardScale_; }
     const std::vector<Surface>& clipboardImages() const { return clipboardImages_; }
     const std::vector<std::string>& helpRequests() const { return helpRequests_; }
     const std::vector<DisplayModeRecord>& displayModeRequests() const { return displayModes_; }
@@ -246,6 +265,10 @@ class HeadlessShell final : public Shell {
     std::deque<std::string> deliveryFailures_;
     std::map<std::string, uint32_t, std::less<>> soundLengths_;
     std::map<int, bool> menuChecked_;
+    std::map<int, bool> menuEnabled_;
+    std::map<int, std::pair<std::string, std::string>> menuTexts_;  // text, tip
+    int boardScale_ = 1;
+    std::map<std::pair<StoreKind, std::string>, std::string, std::less<>> stored_;
 
     std::vector<MessageBoxRecord> messageBoxes_;
     std::vector<FileDialogRecord> fileDialogs_;

@@ -8,6 +8,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -36,7 +37,16 @@ BoardView::BoardView(const Surface& surface, PointerSink& sink, QWidget* parent)
 }
 
 int BoardView::scale() const {
-    return boardScaleFor(devicePixelRatioF());
+    return boardScaleFor(devicePixelRatioF()) * zoom_;
+}
+
+void BoardView::setZoom(int zoom) {
+    zoom_ = std::clamp(zoom, 1, MAX_BOARD_SCALE);
+    fitToSurface();
+}
+
+double BoardView::logicalPerBoardPixel() const {
+    return scale() / devicePixelRatioF();
 }
 
 void BoardView::fitToSurface() {
@@ -50,16 +60,18 @@ void BoardView::fitToSurface() {
 }
 
 Point BoardView::boardPixelAt(QPointF position) const {
-    const double devicePixelsPerBoardPixel = scale() / devicePixelRatioF();
-    return {int(std::floor(position.x() / devicePixelsPerBoardPixel + RATIO_SLACK)),
-            int(std::floor(position.y() / devicePixelsPerBoardPixel + RATIO_SLACK))};
+    const double perBoardPixel = logicalPerBoardPixel();
+    return {int(std::floor(position.x() / perBoardPixel + RATIO_SLACK)),
+            int(std::floor(position.y() / perBoardPixel + RATIO_SLACK))};
 }
 
 void BoardView::repaintBoard(Rect area) {
     const Rect shown = intersection(area, surface_.bounds());
     if (shown.empty()) return;
     if (wholeRatio(devicePixelRatioF())) {
-        repaint(shown.left, shown.top, shown.width(), shown.height());
+        // With a whole ratio a board pixel is a whole number of logical pixels.
+        const int z = int(std::lround(logicalPerBoardPixel()));
+        repaint(shown.left * z, shown.top * z, shown.width() * z, shown.height() * z);
     } else {
         repaint();
     }
@@ -72,15 +84,20 @@ void BoardView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const double ratio = devicePixelRatioF();
-    const QRect area = event->rect().intersected(image.rect());
     if (wholeRatio(ratio) && scale() == 1) {
+        const QRect area = event->rect().intersected(image.rect());
         painter.drawImage(area, image, area);
     } else if (wholeRatio(ratio)) {
         // Qt's own scaling of an image is slow; whole squares are quick to make here, and the
-        // squares then go to the screen one to one.
+        // squares then go to the screen one to one. z logical pixels make a board pixel.
         const int s = scale();
+        const int z = int(std::lround(logicalPerBoardPixel()));
+        const QRect asked = event->rect();
+        const QRect area =
+            QRect(QPoint(asked.left() / z, asked.top() / z), QPoint(asked.right() / z, asked.bottom() / z))
+                .intersected(image.rect());
         enlarge(area, s);
-        painter.drawImage(QRectF(area), enlarged_,
+        painter.drawImage(QRectF(area.x() * z, area.y() * z, area.width() * z, area.height() * z), enlarged_,
                           QRectF(area.x() * s, area.y() * s, area.width() * s, area.height() * s));
     } else {
         painter.fillRect(rect(), Qt::white);
@@ -96,7 +113,6 @@ void BoardView::enlarge(QRect area, int s) {
     const QSize size(surface_.width() * s, surface_.height() * s);
     if (enlarged_.size() != size) {
         enlarged_ = QImage(size, QImage::Format_RGB32);
-        enlarged_.setDevicePixelRatio(s);
     }
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const Color* from = surface_.row(y) + area.left();

@@ -26,8 +26,13 @@ class BoardView final : public QWidget {
     // Takes the surface's size and the screen's scale; called after either changes.
     void fitToSurface();
 
-    // Device pixels per board pixel on the current screen.
+    // Device pixels per board pixel on the current screen: the screen's whole scale times the zoom.
     int scale() const;
+
+    // Shows every board pixel zoom x zoom times larger than the screen's own scale does (1 to
+    // MAX_BOARD_SCALE), and takes the size that needs.
+    void setZoom(int zoom);
+    int zoom() const { return zoom_; }
 
     // The board pixel under a position in the view's own (logical) coordinates. Positions outside
     // the view give board pixels outside the surface.
@@ -59,6 +64,8 @@ class BoardView final : public QWidget {
     };
 
     void sendPointer(MessageKind kind, QMouseEvent* event);
+    // Logical pixels across one board pixel.
+    double logicalPerBoardPixel() const;
     // Copies the board pixels of area into enlarged_ as s x s squares.
     void enlarge(QRect area, int s);
 
@@ -67,5 +74,6 @@ class BoardView final : public QWidget {
     std::function<void()> firstFrame_;
     QImage enlarged_;  // the surface at s device pixels per board pixel, when s > 1
     QObject* watchedWindow_ = nullptr;
+    int zoom_ = 1;
     WindowPosition windowPosition_;
 };

@@ -6,18 +6,21 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
 #include <cassert>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 
 #include "platform/qt/help_window.h"
 #include "platform/qt/instance_lock.h"
-#include "resources/wav_clip.h"
 #include "platform/raster/bmp.h"
+#include "platform/user_files.h"
 #include "resources/embedded_resources.h"
 #include "resources/program_resources.h"
+#include "resources/wav_clip.h"
 
 namespace {
 
@@ -297,6 +300,41 @@ void QtShell::checkMenuItem(int command, bool checked) {
     if (alive_) window_->setChecked(command, checked);
 }
 
+void QtShell::enableMenuItem(int command, bool enabled) {
+    if (alive_) window_->setEnabled(command, enabled);
+}
+
+void QtShell::setMenuItemText(int command, std::string_view text, std::string_view tip) {
+    if (!alive_) return;
+    window_->setText(command, QString::fromUtf8(text.data(), qsizetype(text.size())),
+                     QString::fromUtf8(tip.data(), qsizetype(tip.size())));
+}
+
+int QtShell::setBoardScale(int scale) {
+    if (!alive_) return 1;
+    window_->view().setZoom(scale);
+    return window_->view().zoom();
+}
+
+int QtShell::largestFittingBoardScale() {
+    const QScreen* screen = window_ ? window_->screen() : QGuiApplication::primaryScreen();
+    if (!screen || !window_) return 1;
+    const QRect available = screen->availableGeometry();
+    // What the window adds to the board: the menu bar, and the frame and caption once the window
+    // system has given them (an allowance before).
+    const QSize frame = window_->isVisible() ? window_->frameGeometry().size() - window_->geometry().size()
+                                             : QSize(FRAME_WIDTH, FRAME_HEIGHT);
+    const int menu = window_->menuBar()->sizeHint().height();
+    const double ratio = window_->devicePixelRatioF();
+    for (int scale = MAX_BOARD_SCALE; scale > 1; --scale) {
+        const double perBoardPixel = boardScaleFor(ratio) * scale / ratio;
+        const int width = int(std::ceil(surface_.width() * perBoardPixel)) + frame.width();
+        const int height = int(std::ceil(surface_.height() * perBoardPixel)) + menu + frame.height();
+        if (width <= available.width() && height <= available.height()) return scale;
+    }
+    return 1;
+}
+
 CursorShape QtShell::setCursor(CursorShape shape) {
     const CursorShape previous = cursor_;
     cursor_ = shape;
@@ -374,6 +412,18 @@ void QtShell::showHelp(std::string_view helpFile) {
     if (!page || page->kind != ResourceKind::HelpPage) return;
     if (!help_) help_ = std::make_unique<HelpWindow>();
     help_->showPage(QString::fromUtf8(reinterpret_cast<const char*>(page->begin), qsizetype(page->size())));
+}
+
+std::optional<std::string> QtShell::loadStored(StoreKind kind, std::string_view name) {
+    return readUserFile(kind, name);
+}
+
+bool QtShell::store(StoreKind kind, std::string_view name, std::string_view contents) {
+    return writeUserFile(kind, name, contents);
+}
+
+void QtShell::removeStored(StoreKind kind, std::string_view name) {
+    removeUserFile(kind, name);
 }
 
 void QtShell::setFirstFrameObserver(std::function<void()> observer) {

@@ -56,6 +56,10 @@ class QtShell final : public Shell, private WindowSink {
     void sendClose() override;
     void destroyWindow() override;
     void checkMenuItem(int command, bool checked) override;
+    void enableMenuItem(int command, bool enabled) override;
+    void setMenuItemText(int command, std::string_view text, std::string_view tip) override;
+    int setBoardScale(int scale) override;
+    int largestFittingBoardScale() override;
     CursorShape setCursor(CursorShape shape) override;
     DialogButton messageBox(const MessageBoxRequest& request) override;
     std::optional<FileChoice> openFileDialog(const FileDialogRequest& request) override;
@@ -75,6 +79,10 @@ class QtShell final : public Shell, private WindowSink {
     void copyImageToClipboard(const Surface& image) override;
     // The embedded page in the help window.
     void showHelp(std::string_view helpFile) override;
+    // In the user's configuration and state folders (platform/user_files.h).
+    std::optional<std::string> loadStored(StoreKind kind, std::string_view name) override;
+    bool store(StoreKind kind, std::string_view name, std::string_view contents) override;
+    void removeStored(StoreKind kind, std::string_view name) override;
 
     static constexpr uint32_t SOUND_END_MARGIN_MS = 250;
 

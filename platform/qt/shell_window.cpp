@@ -37,9 +37,9 @@ ShellWindow::ShellWindow(std::span<const MenuEntry> menu, const Surface& surface
     view_ = new BoardView(surface, sink, this);
     setCentralWidget(view_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);  // the program's layout is fixed
-    // The help pages have keys but no items.
+    // Shortcuts of commands without an item.
     for (const MenuShortcut& s : menuShortcuts()) {
-        if (s.shownInMenu) continue;
+        if (findMenuCommand(s.command) != nullptr) continue;
         QAction* help = new QAction(this);
         help->setShortcut(keysOf(s));
         connect(help, &QAction::triggered, this, [this, id = s.command] { sink_.commandChosen(id); });
@@ -59,6 +59,7 @@ void ShellWindow::buildMenus(std::span<const MenuEntry> menu) {
         switch (entry.kind) {
             case MenuEntryKind::Popup: {
                 QMenu* popup = new QMenu(menuText(entry.text, parent.taken), parent.widget);
+                popup->setToolTipsVisible(true);  // the recent files name their folders so
                 if (auto* bar = qobject_cast<QMenuBar*>(parent.widget)) {
                     bar->addMenu(popup);
                 } else {
@@ -83,9 +84,17 @@ void ShellWindow::buildMenus(std::span<const MenuEntry> menu) {
 
 QAction* ShellWindow::addCommand(QWidget* menu, const QString& text, int command) {
     QAction* item = new QAction(text, menu);
+    item->setVisible(!text.isEmpty());  // the recent files' items until they have names
+    QList<QKeySequence> keys;           // the one the menu shows first
     for (const MenuShortcut& s : menuShortcuts()) {
-        if (s.shownInMenu && s.command == command) item->setShortcut(keysOf(s));
+        if (s.command != command) continue;
+        if (s.shownInMenu) {
+            keys.prepend(keysOf(s));
+        } else {
+            keys.append(keysOf(s));
+        }
     }
+    item->setShortcuts(keys);
     connect(item, &QAction::triggered, this, [this, item, command] {
         // A checkable item toggles itself when clicked; the program alone decides its mark.
         item->setChecked(checked_[command]);
@@ -102,6 +111,19 @@ void ShellWindow::setChecked(int command, bool checked) {
     // Only marked items are checkable, so unmarked ones show no empty box.
     item->setCheckable(checked);
     item->setChecked(checked);
+}
+
+void ShellWindow::setEnabled(int command, bool enabled) {
+    if (QAction* item = action(command)) item->setEnabled(enabled);
+}
+
+void ShellWindow::setText(int command, const QString& text, const QString& tip) {
+    QAction* item = action(command);
+    if (!item) return;
+    item->setVisible(!text.isEmpty());
+    if (!text.isEmpty()) item->setText(text);
+    item->setToolTip(tip);
+    item->setStatusTip(tip);
 }
 
 QAction* ShellWindow::action(int command) const {

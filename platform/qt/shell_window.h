@@ -28,6 +28,9 @@ class ShellWindow final : public QMainWindow {
 
     // Puts or removes the check mark of the item that sends command; unknown ids are ignored.
     void setChecked(int command, bool checked);
+    void setEnabled(int command, bool enabled);
+    // The item's text (mnemonic marked by '&') and tip; an empty text hides it.
+    void setText(int command, const QString& text, const QString& tip);
 
     // The item that sends command, or nullptr; for tests that choose items as a user would.
     QAction* action(int command) const;

@@ -19,6 +19,7 @@ var TrussmillLibrary = {
     modal: 0,            // dialogs up; while any is, the menu bar and the board take nothing
     unsaved: false,
     menu: null,          // built from the program's menu table, see buildMenu
+    zoom: 1,             // the board's scale on top of the screen's own
     audio: null,         // an AudioContext, made at the user's first gesture
     clips: {},
     playing: null,
@@ -148,15 +149,15 @@ var TrussmillLibrary = {
 
     // ---- The board
 
+    // Device pixels across a board pixel at a zoom: the screen's whole scale times the zoom.
+    devicePixelsAt: function(zoom) {
+      return zoom * Math.max(1, Math.floor((window.devicePixelRatio || 1) + 1e-6));
+    },
+
     fitBoard: function() {
       if (!TM.board) return;
-      // The largest whole number of device pixels per board pixel that fits beside the menu bar.
       var ratio = window.devicePixelRatio || 1;
-      var bar = TM.menu ? TM.menu.bar.offsetHeight : 0;
-      var width = document.documentElement.clientWidth;
-      var height = window.innerHeight - bar;
-      var scale = Math.max(1, Math.floor(Math.min(width * ratio / TM.boardWidth,
-                                                  height * ratio / TM.boardHeight)));
+      var scale = TM.devicePixelsAt(TM.zoom);
       TM.board.style.width = (TM.boardWidth * scale / ratio) + 'px';
       TM.board.style.height = (TM.boardHeight * scale / ratio) + 'px';
       document.getElementById('window').style.width = TM.board.style.width;
@@ -168,39 +169,55 @@ var TrussmillLibrary = {
 
     // ---- The menu bar, from the program's menu table
 
+    // "&File": F is the mnemonic, "&&" a literal ampersand.
+    label: function(text) {
+      var span = TM.element('span', 'label');
+      var key = '';
+      for (var i = 0; i < text.length; ++i) {
+        var c = text[i];
+        if (c === '&' && i + 1 < text.length) {
+          c = text[++i];
+          if (c !== '&') {
+            key = c.toLowerCase();
+            span.appendChild(TM.element('u', '', c));
+            continue;
+          }
+        }
+        span.appendChild(document.createTextNode(c));
+      }
+      return {span: span, key: key};
+    },
+
+    // Separators with nothing visible between them, or at either end, are hidden.
+    tidySeparators: function(list) {
+      var previous = null;
+      Array.prototype.forEach.call(list.children, function(child) {
+        if (child.classList.contains('separator')) {
+          child.hidden = previous === null || previous.classList.contains('separator');
+          if (!child.hidden) previous = child;
+        } else if (!child.hidden) {
+          previous = child;
+        }
+      });
+      if (previous && previous.classList.contains('separator')) previous.hidden = true;
+    },
+
     buildMenu: function(table) {
       var bar = document.getElementById('menubar');
       bar.textContent = '';
       var menu = {bar: bar, tops: [], items: {}, open: [], keys: []};
-      var label = function(text) {
-        // "&File": F is the mnemonic, "&&" a literal ampersand.
-        var span = TM.element('span', 'label');
-        var key = '';
-        for (var i = 0; i < text.length; ++i) {
-          var c = text[i];
-          if (c === '&' && i + 1 < text.length) {
-            c = text[++i];
-            if (c !== '&') {
-              key = c.toLowerCase();
-              span.appendChild(TM.element('u', '', c));
-              continue;
-            }
-          }
-          span.appendChild(document.createTextNode(c));
-        }
-        return {span: span, key: key};
-      };
       var makeList = function(items, parentItem) {
         var list = TM.element('div', 'menu');
         list.setAttribute('role', 'menu');
         list.entries = [];
         items.forEach(function(entry) {
-          if (!entry.text) {
+          if (!entry.items && !entry.id) {
             list.appendChild(TM.element('div', 'separator')).setAttribute('role', 'separator');
             return;
           }
           var item = TM.element('div', 'item');
-          var text = label(entry.text);
+          item.hidden = !entry.text;  // the recent files' items until they have names
+          var text = TM.label(entry.text);
           item.key = text.key;
           item.tabIndex = -1;
           item.appendChild(TM.element('span', 'check'));
@@ -228,11 +245,12 @@ var TrussmillLibrary = {
           list.appendChild(item);
         });
         list.owner = parentItem;
+        TM.tidySeparators(list);
         return list;
       };
       table.menus.forEach(function(entry, index) {
         var top = TM.element('div', 'top');
-        var text = label(entry.text);
+        var text = TM.label(entry.text);
         top.key = text.key;
         top.index = index;
         top.tabIndex = -1;
@@ -298,6 +316,7 @@ var TrussmillLibrary = {
     },
 
     activate: function(item) {
+      if (item.classList.contains('disabled')) return;
       if (item.submenu) {
         item.classList.add('open');
         if (TM.menu.open[TM.menu.open.length - 1] !== item) TM.menu.open.push(item);
@@ -420,7 +439,8 @@ var TrussmillLibrary = {
       } else {
         var shortcut = menu.keys.filter(function(s) { return TM.matchesKeys(s.keys, e); })[0];
         if (shortcut) {
-          TM.queue([TM.COMMAND, shortcut.id, 0, 0]);
+          var item = menu.items[shortcut.id];
+          if (!item || !item.classList.contains('disabled')) TM.queue([TM.COMMAND, shortcut.id, 0, 0]);
           handled = true;
         }
       }
@@ -566,7 +586,56 @@ var TrussmillLibrary = {
       return file.slice(0, maxBytes + 1).arrayBuffer().then(function(bytes) {
         var path = TM.newSlot(handle) + '/' + TM.safeName(file.name, 'BRIDGE.BRG');
         FS.writeFile(path, new Uint8Array(bytes));
+        TM.keepFile(path);
         return path;
+      });
+    },
+
+    // The files of the in-memory file system last a page's life. The last few opened or saved are
+    // also kept in the site's storage and put back at the next start, where the program's recent
+    // files find them (without the right to write where they came from: saving one downloads it).
+    KEPT_FILES: 8,
+    KEPT_FILE_BYTES: 1 << 20,
+
+    keptList: function() {
+      try {
+        var list = JSON.parse(localStorage.getItem('trussmill/files') || '[]');
+        return Array.isArray(list) ? list.filter(function(p) { return typeof p === 'string'; }) : [];
+      } catch (e) {
+        return [];
+      }
+    },
+
+    keepFile: function(path) {
+      try {
+        var bytes = FS.readFile(path);
+        if (bytes.length > TM.KEPT_FILE_BYTES) return;
+        var text = '';
+        for (var at = 0; at < bytes.length; at += 8192) {
+          text += String.fromCharCode.apply(null, bytes.subarray(at, Math.min(bytes.length, at + 8192)));
+        }
+        var list = TM.keptList().filter(function(p) { return p !== path; });
+        list.unshift(path);
+        list.slice(TM.KEPT_FILES).forEach(function(p) { localStorage.removeItem('trussmill/file:' + p); });
+        list = list.slice(0, TM.KEPT_FILES);
+        localStorage.setItem('trussmill/file:' + path, text);
+        localStorage.setItem('trussmill/files', JSON.stringify(list));
+      } catch (e) {
+        // Storage full or turned off: the file is not kept, and the page goes on without it.
+      }
+    },
+
+    restoreKeptFiles: function() {
+      TM.keptList().forEach(function(path) {
+        var m = /^\/files\/(\d+)\/([^\/]+)$/.exec(path);
+        var text = localStorage.getItem('trussmill/file:' + path);
+        if (!m || text === null) return;
+        var slot = Number(m[1]);
+        while (TM.slots.length < slot) TM.slots.push({handle: null});
+        var bytes = new Uint8Array(text.length);
+        for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xFF;
+        FS.mkdirTree('/files/' + slot);
+        FS.writeFile(path, bytes);
       });
     },
 
@@ -619,6 +688,10 @@ var TrussmillLibrary = {
       if (!extensions.length) return undefined;
       return [{description: description.replace(/\s*\(.*\)$/, ''),
                accept: {'application/octet-stream': extensions}}];
+    },
+
+    storageKey: function(kind, name) {
+      return 'trussmill/' + (kind ? 'state/' : 'configuration/') + UTF8ToString(name);
     },
 
     notice: function(text) {
@@ -728,6 +801,44 @@ var TrussmillLibrary = {
     if (!item) return;
     item.classList.toggle('checked', !!checked);
     item.setAttribute('aria-checked', checked ? 'true' : 'false');
+  },
+
+  tm_enable_item: function(command, enabled) {
+    var item = TM.menu && TM.menu.items[command];
+    if (!item) return;
+    item.classList.toggle('disabled', !enabled);
+    item.setAttribute('aria-disabled', enabled ? 'false' : 'true');
+  },
+
+  tm_set_item_text: function(command, text, tip) {
+    var item = TM.menu && TM.menu.items[command];
+    if (!item) return;
+    var t = UTF8ToString(text);
+    item.hidden = !t;
+    if (t) {
+      var label = TM.label(t);
+      item.replaceChild(label.span, item.querySelector('.label'));
+      item.key = label.key;
+    }
+    item.title = UTF8ToString(tip);
+    TM.tidySeparators(item.list);
+  },
+
+  tm_set_board_scale: function(scale) {
+    TM.zoom = scale;
+    TM.fitBoard();
+  },
+
+  tm_largest_board_scale: function(maxScale) {
+    var ratio = window.devicePixelRatio || 1;
+    var bar = TM.menu ? TM.menu.bar.offsetHeight : 0;
+    var width = document.documentElement.clientWidth * ratio;
+    var height = (window.innerHeight - bar) * ratio;
+    for (var scale = maxScale; scale > 1; --scale) {
+      var k = TM.devicePixelsAt(scale);
+      if (TM.boardWidth * k <= width && TM.boardHeight * k <= height) return scale;
+    }
+    return 1;
   },
 
   tm_set_wait_cursor: function(wait) {
@@ -909,7 +1020,10 @@ var TrussmillLibrary = {
         return allowed().then(function(ok) {
           TM.setState('busy');
           if (!ok) return fail('writing to it was not allowed');
-          return write().then(function() { return 1; });
+          return write().then(function() {
+            TM.keepFile(p);
+            return 1;
+          });
         }).catch(function(e) {
           TM.setState('busy');
           return fail(e.message || String(e));
@@ -925,6 +1039,7 @@ var TrussmillLibrary = {
         a.click();
         a.remove();
         setTimeout(function() { URL.revokeObjectURL(url); }, 60000);
+        TM.keepFile(p);
         return Promise.resolve(1);
       } catch (e) {
         return Promise.resolve(fail('the download could not be started: ' + e.message));
@@ -1023,6 +1138,40 @@ var TrussmillLibrary = {
     if (!help.open) help.show();
   },
 
+  // ---- What outlives a run, as byte strings in the site's storage
+
+  tm_stored_size: function(kind, name) {
+    try {
+      var kept = localStorage.getItem(TM.storageKey(kind, name));
+      return kept === null ? -1 : kept.length;
+    } catch (e) {
+      return -1;
+    }
+  },
+
+  tm_stored_copy: function(kind, name, out, size) {
+    var kept = '';
+    try { kept = localStorage.getItem(TM.storageKey(kind, name)) || ''; } catch (e) {}
+    for (var i = 0; i < size; ++i) HEAPU8[out + i] = i < kept.length ? kept.charCodeAt(i) & 0xFF : 0;
+  },
+
+  tm_store: function(kind, name, contents, size) {
+    var text = '';
+    for (var at = 0; at < size; at += 8192) {
+      text += String.fromCharCode.apply(null, HEAPU8.subarray(contents + at, contents + Math.min(size, at + 8192)));
+    }
+    try {
+      localStorage.setItem(TM.storageKey(kind, name), text);
+      return 1;
+    } catch (e) {
+      return 0;
+    }
+  },
+
+  tm_remove_stored: function(kind, name) {
+    try { localStorage.removeItem(TM.storageKey(kind, name)); } catch (e) {}
+  },
+
   // ---- Start-up
 
   tm_instance_running: function() {
@@ -1044,6 +1193,7 @@ var TrussmillLibrary = {
 
   tm_startup_file: function(maxBytes, out, outSize, reason, reasonSize) {
     TM.maxBytes = maxBytes;
+    try { TM.restoreKeptFiles(); } catch (e) {}
     var wanted = new URLSearchParams(location.search).get('open');
     if (!wanted) return 0;
     return Asyncify.handleAsync(function() {

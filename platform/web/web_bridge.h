@@ -21,6 +21,13 @@ void tm_present(const uint8_t* rgba, int x, int y, int width, int height);
 void tm_close_window();
 void tm_program_ended(int exitCode);
 void tm_set_check(int command, int checked);
+void tm_enable_item(int command, int enabled);
+// An empty text hides the item; '&' marks the mnemonic.
+void tm_set_item_text(int command, const char* text, const char* tip);
+// Shows each board pixel as scale x scale pixels of the screen's whole scale.
+void tm_set_board_scale(int scale);
+// The largest such scale (1 to maxScale) at which the board and the menu bar fit in the page.
+int tm_largest_board_scale(int maxScale);
 void tm_set_wait_cursor(int wait);
 // Whether leaving the page would lose work (the page then asks first).
 void tm_set_unsaved_work(int unsaved);
@@ -73,6 +80,16 @@ void tm_stop_sound();
 int tm_copy_image(const uint8_t* rgba, int width, int height, char* reason, int reasonSize);
 // Shows an HTML help page beside the board.
 void tm_show_help(const char* html, int length);
+
+// ---- What outlives a run: the site's storage in the browser, kind 0 the configuration, 1 the state
+
+// The byte length of what is kept under name, or -1 when nothing is.
+int tm_stored_size(int kind, const char* name);
+// Copies what is kept under name to out (size bytes, as tm_stored_size said).
+void tm_stored_copy(int kind, const char* name, char* out, int size);
+// Returns 0 when the browser refuses to keep it (storage full or turned off).
+int tm_store(int kind, const char* name, const char* contents, int size);
+void tm_remove_stored(int kind, const char* name);
 
 // ---- Start-up
 

@@ -327,6 +327,24 @@ void WebShell::checkMenuItem(int command, bool checked) {
     if (alive_) tm_set_check(command, checked ? 1 : 0);
 }
 
+void WebShell::enableMenuItem(int command, bool enabled) {
+    if (alive_) tm_enable_item(command, enabled ? 1 : 0);
+}
+
+void WebShell::setMenuItemText(int command, std::string_view text, std::string_view tip) {
+    if (alive_) tm_set_item_text(command, std::string(text).c_str(), std::string(tip).c_str());
+}
+
+int WebShell::setBoardScale(int scale) {
+    scale = std::clamp(scale, 1, MAX_BOARD_SCALE);
+    if (alive_) tm_set_board_scale(scale);
+    return scale;
+}
+
+int WebShell::largestFittingBoardScale() {
+    return std::clamp(tm_largest_board_scale(MAX_BOARD_SCALE), 1, MAX_BOARD_SCALE);
+}
+
 CursorShape WebShell::setCursor(CursorShape shape) {
     const CursorShape previous = std::exchange(cursor_, shape);
     tm_set_wait_cursor(shape == CursorShape::Wait ? 1 : 0);
@@ -394,4 +412,23 @@ void WebShell::showHelp(std::string_view helpFile) {
     const EmbeddedResource* page = findResource(std::string(helpFile).c_str());
     if (!page || page->kind != ResourceKind::HelpPage) return;
     tm_show_help(reinterpret_cast<const char*>(page->begin), int(page->size()));
+}
+
+// ---- What outlives a run
+
+std::optional<std::string> WebShell::loadStored(StoreKind kind, std::string_view name) {
+    const std::string key(name);
+    const int size = tm_stored_size(int(kind), key.c_str());
+    if (size < 0) return std::nullopt;
+    std::string contents(size_t(size), '\0');
+    tm_stored_copy(int(kind), key.c_str(), contents.data(), size);
+    return contents;
+}
+
+bool WebShell::store(StoreKind kind, std::string_view name, std::string_view contents) {
+    return tm_store(int(kind), std::string(name).c_str(), contents.data(), int(contents.size())) != 0;
+}
+
+void WebShell::removeStored(StoreKind kind, std::string_view name) {
+    tm_remove_stored(int(kind), std::string(name).c_str());
 }

@@ -42,6 +42,11 @@ class WebShell final : public Shell {
     void sendClose() override;
     void destroyWindow() override;
     void checkMenuItem(int command, bool checked) override;
+    void enableMenuItem(int command, bool enabled) override;
+    void setMenuItemText(int command, std::string_view text, std::string_view tip) override;
+    // The page's available area is the browser's viewport.
+    int setBoardScale(int scale) override;
+    int largestFittingBoardScale() override;
     CursorShape setCursor(CursorShape shape) override;
     DialogButton messageBox(const MessageBoxRequest& request) override;
     // A file dropped on the page answers the open dialog of the File/Open it stands for.
@@ -59,6 +64,10 @@ class WebShell final : public Shell {
     // Where the browser refuses, the user is told why.
     void copyImageToClipboard(const Surface& image) override;
     void showHelp(std::string_view helpFile) override;
+    // In the site's storage of the browser.
+    std::optional<std::string> loadStored(StoreKind kind, std::string_view name) override;
+    bool store(StoreKind kind, std::string_view name, std::string_view contents) override;
+    void removeStored(StoreKind kind, std::string_view name) override;
 
     // The outer window is larger than its client area by this much, as on the desktop: a 640 x
     // 480 window has a 632 x 436 board.

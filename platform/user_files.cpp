@@ -1,0 +1,63 @@
+// The user's configuration and state folders, and whole files in them.
+#include "platform/user_files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "files/file_paths.h"
+
+namespace {
+
+constexpr size_t kMaxKeptBytes = 16u << 20;
+
+// Only plain file names: nothing kept may land outside the folder.
+bool plainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
+// Makes every missing folder of path, private to the user.
+bool makeFolders(const std::string& path) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) return true;
+    }
+}
+
+}  // namespace
+
+std::string userFolder(StoreKind kind) {
+    const char* variable = kind == StoreKind::Configuration ? "XDG_CONFIG_HOME" : "XDG_STATE_HOME";
+    const char* underHome = kind == StoreKind::Configuration ? "/.config" : "/.local/state";
+    // The base directories say that a relative path in the variable is to be ignored.
+    const char* base = std::getenv(variable);
+    if (base != nullptr && base[0] == '/') return std::string(base) + "/trussmill";
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] == '\0') return {};
+    return std::string(home) + underHome + "/trussmill";
+}
+
+std::optional<std::string> readUserFile(StoreKind kind, std::string_view name) {
+    const std::string folder = userFolder(kind);
+    if (folder.empty() || !plainName(name)) return std::nullopt;
+    std::string contents;
+    if (!readWholeFile((folder + "/" + std::string(name)).c_str(), contents, kMaxKeptBytes))
+        return std::nullopt;
+    return contents;
+}
+
+bool writeUserFile(StoreKind kind, std::string_view name, std::string_view contents) {
+    const std::string folder = userFolder(kind);
+    if (folder.empty() || !plainName(name) || !makeFolders(folder)) return false;
+    return writeFileAtomically((folder + "/" + std::string(name)).c_str(), std::string(contents));
+}
+
+void removeUserFile(StoreKind kind, std::string_view name) {
+    const std::string folder = userFolder(kind);
+    if (folder.empty() || !plainName(name)) return;
+    ::unlink((folder + "/" + std::string(name)).c_str());
+}

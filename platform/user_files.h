@@ -1,0 +1,22 @@
+// Where the desktop program and the command-line tool keep what outlives a run, in the folders the
+// XDG base directories name: the configuration in $XDG_CONFIG_HOME/trussmill (by default
+// ~/.config/trussmill), the state in $XDG_STATE_HOME/trussmill (~/.local/state/trussmill). Files are
+// written whole or not at all.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/shell.h"
+
+// The folder, without a trailing '/'; empty when neither the variable nor HOME is set.
+std::string userFolder(StoreKind kind);
+
+// The file's contents (at most 16 MiB), or nothing when it is missing or cannot be read.
+std::optional<std::string> readUserFile(StoreKind kind, std::string_view name);
+
+// Makes the folder (private to the user) when it is missing and writes the file atomically.
+bool writeUserFile(StoreKind kind, std::string_view name, std::string_view contents);
+
+void removeUserFile(StoreKind kind, std::string_view name);
