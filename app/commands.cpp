@@ -61,6 +61,12 @@ void MainWindow::onCommand(int command) {
         setDefaultSize(command);
         return;
     }
+    if (recentFileOf(command) != 0) {
+        openRecentFile(recentFileOf(command));
+        selectTool(Mode::Build);
+        repaint();
+        return;
+    }
     switch (command) {
         case CMD_FILE_NEW:
             newBridge();
@@ -125,6 +131,15 @@ void MainWindow::onCommand(int command) {
             break;
         case CMD_DISPLAY_RESET_WINDOW:
             shell_.moveWindow({0, 0, 640, state.windowHeight}, true);
+            break;
+        case CMD_DISPLAY_ZOOM_IN:
+            zoomTo(boardScale_ + 1);
+            break;
+        case CMD_DISPLAY_ZOOM_OUT:
+            zoomTo(boardScale_ - 1);
+            break;
+        case CMD_DISPLAY_ACTUAL_SIZE:
+            zoomTo(1);
             break;
         case CMD_MODE_BUILD:
             selectTool(Mode::Build);

@@ -70,9 +70,20 @@ void MainWindow::openBridge() {
     openFile(choice->path.c_str());
 }
 
-void MainWindow::openFile(const char* path) {
+bool MainWindow::openFile(const char* path) {
     const BridgeFileResult loaded = loadBridgeFile(path, program_.model, program_.memberSizes);
-    if (!loaded.ok()) reportRefusedFile(path, loaded.reason);
+    if (!loaded.ok()) {
+        reportRefusedFile(path, loaded.reason);
+        return false;
+    }
+    noteRecentFile(path);
+    return true;
+}
+
+void MainWindow::openFromCommandLine(const char* path) {
+    // Unsaved changes here are work brought back after a crash.
+    if (program_.model.savedFlag == 0 && !askToContinue()) return;
+    openFile(path);
 }
 
 void MainWindow::reportRefusedFile(const char* path, const char* reason) {
@@ -114,7 +125,10 @@ bool MainWindow::writeBridgeTo(const char* path) {
         return false;
     }
     const std::string failure = shell_.deliverFile(path);
-    if (failure.empty()) return true;
+    if (failure.empty()) {
+        noteRecentFile(path);
+        return true;
+    }
     restore(before, model);
     reportUndelivered(path, failure);
     return false;

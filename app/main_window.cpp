@@ -26,6 +26,13 @@ constexpr int16_t kToolCommands[] = {
 MainWindow::MainWindow(Shell& shell, Program& program) : shell_(shell), program_(program) {}
 
 MessageResult MainWindow::handleMessage(const WindowMessage& message) {
+    ++depth_;
+    const MessageResult result = dispatch(message);
+    if (--depth_ == 0) afterMessage();
+    return result;
+}
+
+MessageResult MainWindow::dispatch(const WindowMessage& message) {
     switch (message.kind) {
         case MessageKind::Create:
             onCreate();
@@ -42,20 +49,31 @@ MessageResult MainWindow::handleMessage(const WindowMessage& message) {
         case MessageKind::Close:
             abandonOpenMember();
             abandonOpenDrag();
+            endAction();
             return onClose();
         case MessageKind::Command:
             abandonOpenMember();
             abandonOpenDrag();
+            if (message.command == CMD_EDIT_UNDO || message.command == CMD_EDIT_REDO) {
+                endAction();
+                if (message.command == CMD_EDIT_UNDO) undo();
+                if (message.command == CMD_EDIT_REDO) redo();
+                return MessageResult::Handled;
+            }
+            beginAction();  // a press still held makes the command part of its action
             onCommand(message.command);
+            endAction();
             return MessageResult::Handled;
         case MessageKind::PointerMove:
             onPointerMove(message.pointer, message.leftButtonDown);
             return MessageResult::Handled;
         case MessageKind::LeftButtonDown:
+            beginAction();
             onLeftButtonDown(message.pointer);
             return MessageResult::Handled;
         case MessageKind::LeftButtonUp:
             onLeftButtonUp(message.pointer);
+            endAction();
             return MessageResult::Handled;
     }
     return MessageResult::Default;
@@ -92,6 +110,9 @@ void MainWindow::onCreate() {
 }
 
 void MainWindow::onDestroy() {
+    // A clean exit: whatever was not saved, the user chose to leave.
+    dropRecovery();
+    closed_ = true;
     if (ready_) releaseDrawingResources(program_.resources);
     ready_ = false;
     shell_.postQuit(0);

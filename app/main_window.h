@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/edit_history.h"
 #include "app/program_tables.h"
 #include "files/export_file.h"
 #include "platform/shell.h"
@@ -20,10 +23,32 @@ class MainWindow final : public WindowProcedure {
     bool creationReported() const { return creationReported_; }
 
     // Opens the file as File/Open would once a file is chosen; a refused file is reported and
-    // leaves the bridge as it was. Used for a file named on the command line.
-    void openFile(const char* path);
+    // leaves the bridge as it was. Used for a file named on the command line. Returns whether the
+    // file became the bridge.
+    bool openFile(const char* path);
+    // A file named on the command line: as openFile, after the unsaved-changes question when
+    // there are changes (work brought back by offerRecovery).
+    void openFromCommandLine(const char* path);
+
+    // Start-up, before the window is shown: the board's zoom kept from the last run, or the
+    // largest that fits the screen; and the recent files of the File menu.
+    void applyKeptSettings();
+
+    // Start-up, after the intro: when the last run ended without saving its changes (a crash, a
+    // kill, a power cut), offers them back. Returns whether the bridge now holds them.
+    bool offerRecovery();
+
+    // Whether the bridge has changes that were not saved.
+    bool hasUnsavedChanges() const { return program_.model.savedFlag == 0; }
+
+    const EditHistory& history() const { return history_; }
 
   private:
+    MessageResult dispatch(const WindowMessage& message);
+    // After every message the user sent (not the ones sent from inside another): the saved state,
+    // the Edit menu and the kept copy of unsaved work follow the bridge.
+    void afterMessage();
+
     // -- Window messages (main_window.cpp)
     void onCreate();
     void onDestroy();
@@ -60,6 +85,26 @@ class MainWindow final : public WindowProcedure {
     void reportRefusedFile(const char* path, const char* reason);
     // A file written but not handed over to where the user wanted it (see Shell::deliverFile).
     void reportUndelivered(const char* path, const std::string& reason);
+
+    // -- Undo, redo and zoom (edit_commands.cpp)
+    // The user action a message starts or ends, for undo; only the outermost message counts.
+    void beginAction();
+    void endAction();
+    void undo();
+    void redo();
+    // After an undo or a redo: the geometry, the saved state, Build mode when results were shown.
+    void showRestoredBridge();
+    void showEditState();
+    void zoomTo(int scale);
+
+    // -- What outlives a run: recovery of unsaved work, recent files, settings (kept_files.cpp)
+    // Keeps the copy of unsaved work current, or drops it once the bridge is saved.
+    void keepRecoveryCurrent();
+    void dropRecovery();
+    void noteRecentFile(const char* path);
+    void forgetRecentFile(const std::string& path);
+    void showRecentFiles();
+    void openRecentFile(int n);
 
     // -- Mouse (mouse.cpp)
     void onPointerMove(Point pointer, bool leftButtonDown);
@@ -103,4 +148,13 @@ class MainWindow final : public WindowProcedure {
     bool ready_ = false;             // the drawing resources exist
     bool creationReported_ = false;  // the creation handler showed its failure notice
     bool closeConfirmed_ = false;    // Exit asked already; the close that follows asks nothing
+    int depth_ = 0;                  // messages being handled, nested ones included
+    EditHistory history_;
+    std::optional<bool> undoShown_;  // the Edit menu's items as last shown: enabled or not
+    std::optional<bool> redoShown_;
+    uint64_t recoveryVersion_ = 0;          // the history's version when the recovery copy was written
+    bool recoveryKept_ = false;             // a copy of unsaved work is kept
+    bool closed_ = false;                   // the window is gone: nothing more is kept
+    std::vector<std::string> recentFiles_;  // newest first
+    int boardScale_ = 1;
 };

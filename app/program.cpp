@@ -68,6 +68,7 @@ std::optional<int> Application::start(std::string_view commandLine) {
             startupNotice(shell_, kNotEnoughMemory, kCreationCaption, Modality::System);
         return finish(0);
     }
+    window_.applyKeptSettings();
     shell_.showWindow();
 
     const int clientHeight = shell_.clientHeight();
@@ -84,10 +85,12 @@ std::optional<int> Application::start(std::string_view commandLine) {
     playIntro(shell_, shell_.windowSurface(), program_->resources, state.clientWidth, state.clientHeight,
               state.soundSetting == SOUND_ON, state.frameClock);
 
+    window_.offerRecovery();
+
     // Anything else on the command line that names a file is a bridge to open, as a file manager
     // asks for it.
     const std::string path(commandLine);
-    if (display.width == 0 && namesRegularFile(path)) window_.openFile(path.c_str());
+    if (display.width == 0 && namesRegularFile(path)) window_.openFromCommandLine(path.c_str());
 
     shell_.invalidate();
     return std::nullopt;

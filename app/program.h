@@ -22,13 +22,16 @@ class Application {
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // The display switch of the command line, the single-instance check, the main window and its
-    // sizing, the intro, then the bridge file the command line names, if any. commandLine is the
-    // whole text after the program's name. Returns the exit code when the program ends here.
+    // The display switch of the command line, the single-instance check, the main window with its
+    // kept zoom and sizing, the intro, the offer of work a crash left unsaved, then the bridge file
+    // the command line names, if any. commandLine is the whole text after the program's name.
+    // Returns the exit code when the program ends here.
     std::optional<int> start(std::string_view commandLine);
 
     // Opens a bridge file as File/Open does once a file is chosen; a refused file is reported.
     void openFile(const char* path) { window_.openFile(path); }
+
+    const MainWindow& window() const { return window_; }
 
     // After the message loop: puts the display mode back if start() changed it. Returns the exit
     // code, which is the quit code.

@@ -171,6 +171,7 @@ int runReplay(const ReplayRequest& request) {
 
     HeadlessOptions options;
     options.lenientAnswers = true;
+    options.userFolders = request.userFolders;
     HeadlessShell shell(options);
     for (const EmbeddedResource& resource : embeddedResources()) {
         if (resource.kind == ResourceKind::Sound) {

@@ -10,6 +10,10 @@ struct ReplayRequest {
     std::string commandLine;  // the program's command line
     std::string pngPath;      // the client area at the end; empty for none
     std::string logPath;      // JSON Lines; empty for none
+    // Where the program keeps what outlives a run: the user's folders, as the desktop program does
+    // (a script that ends without Exit or the close box leaves its copy of unsaved work there), or
+    // the run's memory.
+    bool userFolders = true;
 };
 
 // Runs the request and returns the tool's exit status: 0 when the script ran (whether or not the

@@ -13,6 +13,13 @@ constexpr int16_t CMD_FILE_SAVE = 1003;
 constexpr int16_t CMD_FILE_SAVE_AS = 1004;
 constexpr int16_t CMD_FILE_PRINT = 1005;
 constexpr int16_t CMD_FILE_EXIT = 1007;
+// The last four bridges opened or saved, newest first: CMD_FILE_RECENT_1 + n - 1 is the nth.
+constexpr int16_t CMD_FILE_RECENT_1 = 9021;
+constexpr int16_t CMD_FILE_RECENT_4 = 9024;
+constexpr int RECENT_FILE_COUNT = 4;
+// Edit
+constexpr int16_t CMD_EDIT_UNDO = 9001;
+constexpr int16_t CMD_EDIT_REDO = 9002;
 // Joints
 constexpr int16_t CMD_JOINT_DELETE = 2001;
 constexpr int16_t CMD_JOINT_MOVE = 2002;
@@ -39,6 +46,9 @@ constexpr int16_t CMD_COORD_SNAP_2 = 4205;
 constexpr int16_t CMD_COORD_SNAP_4 = 4305;
 constexpr int16_t CMD_COORD_SNAP_5 = 4405;
 constexpr int16_t CMD_COORD_SNAP_10 = 4505;
+constexpr int16_t CMD_DISPLAY_ZOOM_IN = 9011;
+constexpr int16_t CMD_DISPLAY_ZOOM_OUT = 9012;
+constexpr int16_t CMD_DISPLAY_ACTUAL_SIZE = 9013;
 // Mode
 constexpr int16_t CMD_MODE_BUILD = 5001;
 constexpr int16_t CMD_MODE_CALCULATE = 5002;
@@ -54,7 +64,7 @@ constexpr int16_t CMD_SPECIAL_DXF = 7001;
 constexpr int16_t CMD_SPECIAL_CLIPBOARD = 7002;
 constexpr int16_t CMD_SPECIAL_SOUND = 7003;
 constexpr int16_t CMD_SPECIAL_VRML = 7004;
-// Help; the two help pages have command ids but no menu item.
+// Help
 constexpr int16_t CMD_HELP_MENU_COMMANDS = 8001;
 constexpr int16_t CMD_HELP_GETTING_STARTED = 8002;
 constexpr int16_t CMD_HELP_ABOUT = 8003;
@@ -65,6 +75,10 @@ constexpr int changeSizeOf(int id) {
 }
 constexpr int defaultSizeOf(int id) {
     return id >= CMD_DEFAULT_SIZE_1 && id <= CMD_DEFAULT_SIZE_12 ? id - 3400 : 0;
+}
+// Which recent file (1..4) a File menu command opens, or 0 for any other id.
+constexpr int recentFileOf(int id) {
+    return id >= CMD_FILE_RECENT_1 && id <= CMD_FILE_RECENT_4 ? id - CMD_FILE_RECENT_1 + 1 : 0;
 }
 
 enum class MenuEntryKind : uint8_t {
@@ -80,7 +94,9 @@ struct MenuEntry {
     int16_t id;        // 0 except for Command
 };
 
-// QXWINmenu, top to bottom. No item carries a check mark in the resource; the window sets them.
+// QXWINmenu, top to bottom. No item carries a check mark in the resource; the window sets them. The
+// recent files' items have no text of their own: the window gives them their files' names, and
+// an item without a name stays hidden.
 // clang-format off
 inline constexpr MenuEntry QXWINmenu[] = {
     {MenuEntryKind::Popup, "File", 0},
@@ -91,7 +107,14 @@ inline constexpr MenuEntry QXWINmenu[] = {
         {MenuEntryKind::Separator, "", 0},
         {MenuEntryKind::Command, "Print...", CMD_FILE_PRINT},
         {MenuEntryKind::Separator, "", 0},
+        {MenuEntryKind::Command, "", 9021}, {MenuEntryKind::Command, "", 9022},
+        {MenuEntryKind::Command, "", 9023}, {MenuEntryKind::Command, "", 9024},
+        {MenuEntryKind::Separator, "", 0},
         {MenuEntryKind::Command, "Exit", CMD_FILE_EXIT},
+    {MenuEntryKind::End, "", 0},
+    {MenuEntryKind::Popup, "Edit", 0},
+        {MenuEntryKind::Command, "Undo", CMD_EDIT_UNDO},
+        {MenuEntryKind::Command, "Redo", CMD_EDIT_REDO},
     {MenuEntryKind::End, "", 0},
     {MenuEntryKind::Popup, "Joints", 0},
         {MenuEntryKind::Command, "Delete", CMD_JOINT_DELETE},
@@ -137,6 +160,10 @@ inline constexpr MenuEntry QXWINmenu[] = {
             {MenuEntryKind::Command, "5", CMD_COORD_SNAP_5},
             {MenuEntryKind::Command, "10", CMD_COORD_SNAP_10},
         {MenuEntryKind::End, "", 0},
+        {MenuEntryKind::Separator, "", 0},
+        {MenuEntryKind::Command, "Zoom In", CMD_DISPLAY_ZOOM_IN},
+        {MenuEntryKind::Command, "Zoom Out", CMD_DISPLAY_ZOOM_OUT},
+        {MenuEntryKind::Command, "Actual Size", CMD_DISPLAY_ACTUAL_SIZE},
     {MenuEntryKind::End, "", 0},
     {MenuEntryKind::Popup, "Mode", 0},
         {MenuEntryKind::Command, "Build", CMD_MODE_BUILD},
@@ -157,6 +184,9 @@ inline constexpr MenuEntry QXWINmenu[] = {
         {MenuEntryKind::Command, "Use Sound", CMD_SPECIAL_SOUND},
     {MenuEntryKind::End, "", 0},
     {MenuEntryKind::Popup, "Help", 0},
+        {MenuEntryKind::Command, "Getting Started", CMD_HELP_GETTING_STARTED},
+        {MenuEntryKind::Command, "Menu Commands", CMD_HELP_MENU_COMMANDS},
+        {MenuEntryKind::Separator, "", 0},
         {MenuEntryKind::Command, "About...", CMD_HELP_ABOUT},
     {MenuEntryKind::End, "", 0},
 };
@@ -167,5 +197,5 @@ constexpr const char* MENU_RESOURCE_NAME = "QXWINmenu";
 // The entries of the menu resource called name (compared exactly), or an empty span.
 std::span<const MenuEntry> loadMenu(const char* name);
 
-// The menu item that sends id, or nullptr when no item does (8001 and 8002 have none).
+// The menu item that sends id, or nullptr when no item does.
 const MenuEntry* findMenuCommand(int id);

@@ -38,10 +38,14 @@ SETTLE_SECONDS=40  # covers the intro (about 7 s) and a Calculate, with room for
 
 mkdir -p "$OUT"
 rm -f "$OUT"/*.png "$OUT"/*.log
-# A runtime folder of its own: the single-instance lock of another run cannot interfere.
+# A runtime folder of its own: the single-instance lock of another run cannot interfere. The replay
+# and the program each keep their configuration and unsaved work in folders of their own.
 XDG_RUNTIME_DIR=$(mktemp -d)
 export XDG_RUNTIME_DIR
 chmod 700 "$XDG_RUNTIME_DIR"
+private_home() {  # the XDG folders of one process under $XDG_RUNTIME_DIR/$1
+    echo "XDG_CONFIG_HOME=$XDG_RUNTIME_DIR/$1/config XDG_STATE_HOME=$XDG_RUNTIME_DIR/$1/state"
+}
 
 pids=()
 cleanup() {
@@ -68,10 +72,10 @@ shoot_client() {
 }
 
 make_replay_script >"$OUT/session.replay"
-"$CLI" replay "$OUT/session.replay" --png "$OUT/reference.png" --log "$OUT/reference.jsonl" ||
-    fail "the replay of the session failed"
+env $(private_home replay) "$CLI" replay "$OUT/session.replay" --png "$OUT/reference.png" \
+    --log "$OUT/reference.jsonl" || fail "the replay of the session failed"
 
-"$TRUSSMILL" 2>"$OUT/trussmill.log" &
+env $(private_home program) "$TRUSSMILL" 2>"$OUT/trussmill.log" &
 pids+=($!)
 first=$!
 window=$(window_of "$first") || true
@@ -120,7 +124,7 @@ done
 echo "client area equals the reference"
 
 if [ "$CHECK_SECOND_START" = "1" ]; then
-    "$TRUSSMILL" 2>"$OUT/second.log" &
+    env $(private_home program) "$TRUSSMILL" 2>"$OUT/second.log" &
     second=$!
     pids+=($second)
     box=$(window_of "$second") || true

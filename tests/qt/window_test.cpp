@@ -70,15 +70,23 @@ void QtWindowTest::menuBarFollowsTheTable() {
     QCOMPARE(built.size(), table.size());
     for (size_t i = 0; i < table.size(); ++i) QCOMPARE(built[i].kind, table[i].kind);
 
-    // Every command of the table has its item with the table's text; the help pages have none.
+    // Every command of the table has its item with the table's text; the recent files' items stay
+    // hidden until the program names them, and one named again with nothing hides again.
     for (const MenuEntry& e : table) {
         if (e.kind != MenuEntryKind::Command) continue;
         QAction* item = s.window().action(e.id);
         QVERIFY2(item, e.text);
         QCOMPARE(plainText(item), QString::fromLatin1(e.text));
+        QCOMPARE(item->isVisible(), recentFileOf(e.id) == 0);
     }
-    QVERIFY(!s.window().action(CMD_HELP_MENU_COMMANDS));
-    QVERIFY(!s.window().action(CMD_HELP_GETTING_STARTED));
+    s.shell.setMenuItemText(CMD_FILE_RECENT_1, "&1 PRATT.BRG", "/home/student/");
+    QVERIFY(s.window().action(CMD_FILE_RECENT_1)->isVisible());
+    QCOMPARE(s.window().action(CMD_FILE_RECENT_1)->text(), QStringLiteral("&1 PRATT.BRG"));
+    QCOMPARE(s.window().action(CMD_FILE_RECENT_1)->toolTip(), QStringLiteral("/home/student/"));
+    s.shell.setMenuItemText(CMD_FILE_RECENT_1, "", "");
+    QVERIFY(!s.window().action(CMD_FILE_RECENT_1)->isVisible());
+    s.shell.enableMenuItem(CMD_EDIT_UNDO, false);
+    QVERIFY(!s.window().action(CMD_EDIT_UNDO)->isEnabled());
 
     // Every menu's mnemonics differ; the bar's are the familiar ones.
     std::function<void(const QList<QAction*>&)> distinct = [&](const QList<QAction*>& actions) {
@@ -93,8 +101,8 @@ void QtWindowTest::menuBarFollowsTheTable() {
     distinct(s.window().menuBar()->actions());
     QStringList bar;
     for (QAction* a : s.window().menuBar()->actions()) bar << a->text();
-    QCOMPARE(bar, QStringList({"&File", "&Joints", "&Members", "&Display", "M&ode", "O&ptions", "&Special",
-                               "&Help"}));
+    QCOMPARE(bar, QStringList({"&File", "&Edit", "&Joints", "&Members", "&Display", "M&ode", "O&ptions",
+                               "&Special", "&Help"}));
 
     // The usual shortcuts stand beside the File items.
     QCOMPARE(s.window().action(CMD_FILE_NEW)->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
@@ -103,6 +111,10 @@ void QtWindowTest::menuBarFollowsTheTable() {
     QCOMPARE(s.window().action(CMD_FILE_SAVE_AS)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
     QCOMPARE(s.window().action(CMD_FILE_PRINT)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
     QCOMPARE(s.window().action(CMD_FILE_EXIT)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    QCOMPARE(s.window().action(CMD_EDIT_REDO)->shortcuts(),
+             QList<QKeySequence>(
+                 {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+    QCOMPARE(s.window().action(CMD_HELP_GETTING_STARTED)->shortcut(), QKeySequence(QStringLiteral("F1")));
     QCOMPARE(s.window().windowTitle(), QStringLiteral("Trussmill v4.8"));
     QVERIFY(!s.window().windowIcon().isNull());
 }

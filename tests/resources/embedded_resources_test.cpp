@@ -107,7 +107,7 @@ TEST(EmbeddedResources, HelpPagesCoverTheMenu) {
         if (e.kind == MenuEntryKind::Popup) {
             EXPECT_NE(menuPage.find(std::string(">") + e.text + "<"), std::string::npos) << e.text;
         } else if (e.kind == MenuEntryKind::Command &&
-                   e.text[0] > '9') {  // the numbered sizes and snaps are tabled
+                   e.text[0] > '9') {  // the numbered sizes and snaps are tabled, the recent files named
             EXPECT_NE(menuPage.find(std::string(">") + e.text + "<"), std::string::npos) << e.text;
         }
     }

@@ -23,12 +23,14 @@ std::vector<int> range(int first, int last) {
 
 // Every command id in the order of the menus, separators where they belong, under the right menus.
 TEST(MenuResource, ItemsInOrder) {
-    std::vector<int> expected = {1001, 1002, 1003, 1004, RULE, 1005, RULE, 1007, 2001, 2002, 2003, 3001};
+    std::vector<int> expected = {1001, 1002, 1003, 1004, RULE, 1005, RULE, 9021, 9022, 9023,
+                                 9024, RULE, 1007, 9001, 9002, 2001, 2002, 2003, 3001};
     for (int id : range(3201, 3212)) expected.push_back(id);
     expected.push_back(3300);
     for (int id : range(3401, 3412)) expected.push_back(id);
-    for (int id : {3500, 3600, 3700, 4001, 4002, 4003, 4304, 4404, 4504, 4105, 4205, 4305, 4405, 4505,
-                   5001, 5002, 5003, 5004, 6001, 6002, 6003, 6004, 7001, 7004, 7002, 7003, 8003})
+    for (int id : {3500, 3600, 3700, 4001, 4002, 4003, 4304, 4404, 4504, 4105, 4205, 4305,
+                   4405, 4505, RULE, 9011, 9012, 9013, 5001, 5002, 5003, 5004, 6001, 6002,
+                   6003, 6004, 7001, 7004, 7002, 7003, 8002, 8001, RULE, 8003})
         expected.push_back(id);
 
     std::vector<int> actual;
@@ -48,13 +50,14 @@ TEST(MenuResource, ItemsInOrder) {
                 break;
             case MenuEntryKind::Command:
                 actual.push_back(e.id);
-                EXPECT_GT(std::strlen(e.text), 0u) << e.id;
+                // Only the recent files' items take their texts from the window.
+                EXPECT_EQ(std::strlen(e.text) > 0, recentFileOf(e.id) == 0) << e.id;
                 break;
         }
     }
     EXPECT_EQ(actual, expected);
-    EXPECT_EQ(menuBar, (std::vector<std::string>{"File", "Joints", "Members", "Display", "Mode", "Options",
-                                                 "Special", "Help"}));
+    EXPECT_EQ(menuBar, (std::vector<std::string>{"File", "Edit", "Joints", "Members", "Display", "Mode",
+                                                 "Options", "Special", "Help"}));
     EXPECT_EQ(submenus,
               (std::vector<std::string>{"Change Size", "Default Size", "Joint Snap", "Coordinate Snap"}));
     EXPECT_EQ(loadMenu(MENU_RESOURCE_NAME).size(), std::size(QXWINmenu));
@@ -75,10 +78,14 @@ TEST(MenuResource, TextsAndLookups) {
     EXPECT_EQ(text(CMD_OPTION_MIN_FORCE), "Use Min. Member Force");
     EXPECT_EQ(text(CMD_SPECIAL_CLIPBOARD), "Copy to Clipboard");
     EXPECT_EQ(text(CMD_HELP_ABOUT), "About...");
-    // The help pages have ids but no items.
-    EXPECT_EQ(findMenuCommand(CMD_HELP_MENU_COMMANDS), nullptr);
-    EXPECT_EQ(findMenuCommand(CMD_HELP_GETTING_STARTED), nullptr);
+    EXPECT_EQ(text(CMD_HELP_GETTING_STARTED), "Getting Started");
+    EXPECT_EQ(text(CMD_HELP_MENU_COMMANDS), "Menu Commands");
+    EXPECT_EQ(text(CMD_EDIT_UNDO), "Undo");
+    EXPECT_EQ(text(CMD_DISPLAY_ACTUAL_SIZE), "Actual Size");
     EXPECT_EQ(findMenuCommand(0), nullptr);
+    EXPECT_EQ(recentFileOf(9021), 1);
+    EXPECT_EQ(recentFileOf(9024), 4);
+    EXPECT_EQ(recentFileOf(9025), 0);
     // Size commands, at and just outside their ranges.
     EXPECT_EQ(changeSizeOf(3201), 1);
     EXPECT_EQ(changeSizeOf(3212), 12);

@@ -13,6 +13,7 @@ import functools
 import http.server
 import json
 import os
+import shutil
 import subprocess
 import sys
 import threading
@@ -73,7 +74,11 @@ def replay(name, extra):
     png, log = os.path.join(OUT, name + ".png"), os.path.join(OUT, name + ".jsonl")
     with open(script, "w") as f:
         f.write(replay_script([f"png {png}"] + extra))
-    subprocess.run([CLI, "replay", script, "--log", log], check=True)
+    # The replay keeps its configuration and unsaved work in folders of its own.
+    home = os.path.join(OUT, "replay-home")
+    shutil.rmtree(home, ignore_errors=True)
+    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "config"), XDG_STATE_HOME=os.path.join(home, "state"))
+    subprocess.run([CLI, "replay", script, "--log", log], check=True, env=env)
     with open(log) as f:
         return png, [json.loads(line) for line in f]
 
