@@ -18,11 +18,6 @@ bool sameMember(const Member& a, const Member& b) {
     return sameEnds && a.size == b.size;
 }
 
-template <typename Record>
-bool sameBytes(const Record& a, const Record& b) {
-    return std::memcmp(&a, &b, sizeof(Record)) == 0;
-}
-
 }  // namespace
 
 bool sameBridgeContents(const BridgeModel& a, const BridgeModel& b) {
@@ -37,33 +32,20 @@ bool sameBridgeContents(const BridgeModel& a, const BridgeModel& b) {
     return true;
 }
 
-EditHistory::EditHistory()
-    : begun_(std::make_unique<BridgeModel>()), ended_(std::make_unique<BridgeModel>()) {}
+EditHistory::EditHistory() : begun_(std::make_unique<BridgeModel>()) {}
 
 EditHistory::~EditHistory() = default;
 
 void EditHistory::begin(const BridgeModel& model) {
     if (open_) return;
     *begun_ = model;
-    clearResults(*begun_);
     open_ = true;
 }
 
 EditHistory::Totals EditHistory::totalsOf(const BridgeModel& model) {
-    Totals t{model.jointCount,   model.memberCount,   model.roadbedJointCount, model.totalWeight, {},
-             model.hitTolerance, model.elasticModulus};
+    Totals t{model.jointCount, model.memberCount, {}, model.hitTolerance, model.elasticModulus};
     std::memcpy(t.bridgeName, model.bridgeName, sizeof t.bridgeName);
     return t;
-}
-
-void EditHistory::apply(const Totals& totals, BridgeModel& model) {
-    model.jointCount = totals.jointCount;
-    model.memberCount = totals.memberCount;
-    model.roadbedJointCount = totals.roadbedJointCount;
-    model.totalWeight = totals.totalWeight;
-    std::memcpy(model.bridgeName, totals.bridgeName, sizeof totals.bridgeName);
-    model.hitTolerance = totals.hitTolerance;
-    model.elasticModulus = totals.elasticModulus;
 }
 
 bool EditHistory::end(const BridgeModel& model) {
@@ -71,28 +53,26 @@ bool EditHistory::end(const BridgeModel& model) {
     open_ = false;
     const BridgeModel& before = *begun_;
     if (sameBridgeContents(before, model)) return false;
-    BridgeModel& after = *ended_;
-    after = model;
-    clearResults(after);
 
+    // The side the bridge no longer holds: what the changed slots held before.
     Step step;
-    // Slots past both counts hold nothing of either bridge.
-    const int joints = std::max(before.jointCount, after.jointCount);
-    for (int i = 1; i <= std::min(joints, int(LAST_JOINT_SLOT)); ++i) {
-        if (!sameBytes(before.joints[i], after.joints[i]))
-            step.joints.push_back({int16_t(i), before.joints[i], after.joints[i]});
+    const int joints = std::min(int(std::max(before.jointCount, model.jointCount)), int(LAST_JOINT_SLOT));
+    for (int i = 1; i <= joints; ++i) {
+        const Joint& j = before.joints[i];
+        if (sameJoint(j, model.joints[i])) continue;
+        step.joints.push_back({int16_t(i), j.screenX, j.screenY, {j.fileFlag1, j.fileFlag2, j.fileFlag3}});
     }
-    const int members = std::max(before.memberCount, after.memberCount);
-    for (int i = 1; i <= std::min(members, int(LAST_MEMBER_SLOT)); ++i) {
-        if (!sameBytes(before.members[i], after.members[i]))
-            step.members.push_back({int16_t(i), before.members[i], after.members[i]});
+    const int members = std::min(int(std::max(before.memberCount, model.memberCount)), int(LAST_MEMBER_SLOT));
+    for (int i = 1; i <= members; ++i) {
+        const Member& m = before.members[i];
+        const Member& now = model.members[i];
+        if (m.startJoint == now.startJoint && m.endJoint == now.endJoint && m.size == now.size) continue;
+        step.members.push_back({int16_t(i), m.startJoint, m.endJoint, m.size});
     }
-    step.before = totalsOf(before);
-    step.after = totalsOf(after);
-    if (std::strcmp(before.filePath, after.filePath) != 0) {
-        step.pathBefore = before.filePath;
-        step.pathAfter = after.filePath;
-    }
+    step.totals = totalsOf(before);
+    if (std::strcmp(before.filePath, model.filePath) != 0) step.path = before.filePath;
+    step.joints.shrink_to_fit();
+    step.members.shrink_to_fit();
 
     // A new change leaves the undone steps, and a saved bridge among them, out of reach.
     steps_.erase(steps_.begin() + std::ptrdiff_t(position_), steps_.end());
@@ -108,34 +88,58 @@ bool EditHistory::end(const BridgeModel& model) {
     return true;
 }
 
+void EditHistory::swap(Step& step, BridgeModel& model) {
+    for (JointRecord& r : step.joints) {
+        Joint& j = model.joints[r.slot];
+        const JointRecord held{r.slot, j.screenX, j.screenY, {j.fileFlag1, j.fileFlag2, j.fileFlag3}};
+        j.screenX = r.screenX;
+        j.screenY = r.screenY;
+        j.fileFlag1 = r.fileFlags[0];
+        j.fileFlag2 = r.fileFlags[1];
+        j.fileFlag3 = r.fileFlags[2];
+        r = held;
+    }
+    for (MemberRecord& r : step.members) {
+        Member& m = model.members[r.slot];
+        const MemberRecord held{r.slot, m.startJoint, m.endJoint, m.size};
+        m.startJoint = r.startJoint;
+        m.endJoint = r.endJoint;
+        m.size = r.size;
+        r = held;
+    }
+    const Totals held = totalsOf(model);
+    model.jointCount = step.totals.jointCount;
+    model.memberCount = step.totals.memberCount;
+    std::memcpy(model.bridgeName, step.totals.bridgeName, sizeof model.bridgeName);
+    model.hitTolerance = step.totals.hitTolerance;
+    model.elasticModulus = step.totals.elasticModulus;
+    step.totals = held;
+    if (step.path) {
+        std::string path = model.filePath;
+        std::snprintf(model.filePath, sizeof model.filePath, "%s", step.path->c_str());
+        step.path = std::move(path);
+    }
+    clearResults(model);
+}
+
 void EditHistory::undo(BridgeModel& model) {
     if (!canUndo()) return;
-    const Step& step = steps_[--position_];
-    for (const JointChange& c : step.joints) model.joints[c.slot] = c.before;
-    for (const MemberChange& c : step.members) model.members[c.slot] = c.before;
-    apply(step.before, model);
-    if (step.pathBefore) std::snprintf(model.filePath, sizeof model.filePath, "%s", step.pathBefore->c_str());
-    clearResults(model);
+    swap(steps_[--position_], model);
     ++version_;
 }
 
 void EditHistory::redo(BridgeModel& model) {
     if (!canRedo()) return;
-    const Step& step = steps_[position_++];
-    for (const JointChange& c : step.joints) model.joints[c.slot] = c.after;
-    for (const MemberChange& c : step.members) model.members[c.slot] = c.after;
-    apply(step.after, model);
-    if (step.pathAfter) std::snprintf(model.filePath, sizeof model.filePath, "%s", step.pathAfter->c_str());
-    clearResults(model);
+    swap(steps_[position_++], model);
     ++version_;
 }
 
 size_t EditHistory::bytes() const {
-    size_t total = 2 * sizeof(BridgeModel);
+    size_t total = sizeof(BridgeModel) + sizeof(steps_);
     for (const Step& step : steps_) {
-        total += sizeof(Step) + step.joints.capacity() * sizeof(JointChange) +
-                 step.members.capacity() * sizeof(MemberChange);
-        if (step.pathBefore) total += step.pathBefore->capacity() + step.pathAfter->capacity();
+        total += sizeof(Step) + step.joints.capacity() * sizeof(JointRecord) +
+                 step.members.capacity() * sizeof(MemberRecord);
+        if (step.path) total += step.path->capacity();
     }
     return total;
 }

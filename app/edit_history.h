@@ -1,8 +1,10 @@
 // Undo and redo: every change to the bridge's contents made by one user action (a member drawn, a
 // joint dragged, a delete, a size, a reflection, New, Open, a repair before an analysis) is one
-// step, kept as the joint and member records it changed, before and after, and the totals, name
-// and path when they changed. Analysis results and the order the geometry gives member ends are
-// not contents: an analysis alone makes no step. Steps live on the heap, outside the model.
+// step. A step keeps, of the joints and members the action changed, only what the geometry does not
+// derive (a joint's position and file flags, a member's ends and size), and the counts, name,
+// modulus and path: the side of the change the bridge does not hold now. Undo and redo swap that
+// side with the bridge's, and the caller updates the geometry. Analysis results and the order the
+// geometry gives member ends are not contents: an analysis alone makes no step.
 #pragma once
 
 #include <cstddef>
@@ -38,8 +40,8 @@ class EditHistory {
     bool canUndo() const { return position_ > 0; }
     bool canRedo() const { return position_ < steps_.size(); }
 
-    // Puts back the records, totals, name and path of the step before (after) the current one.
-    // Results are cleared; the caller updates the geometry. Nothing happens when there is no step.
+    // Puts back the contents of the bridge before (after) the current step. Results are cleared;
+    // the caller updates the geometry. Nothing happens when there is no step.
     void undo(BridgeModel& model);
     void redo(BridgeModel& model);
 
@@ -56,39 +58,38 @@ class EditHistory {
     size_t bytes() const;
 
   private:
+    // What a step keeps of the bridge besides the records.
     struct Totals {
         int16_t jointCount;
         int16_t memberCount;
-        int16_t roadbedJointCount;
-        double totalWeight;
         char bridgeName[BRIDGE_NAME_CHARS + 1];
         int16_t hitTolerance;
         double elasticModulus;
     };
-    struct JointChange {
+    struct JointRecord {
         int16_t slot;
-        Joint before;
-        Joint after;
+        int16_t screenX;
+        int16_t screenY;
+        uint8_t fileFlags[3];
     };
-    struct MemberChange {
+    struct MemberRecord {
         int16_t slot;
-        Member before;
-        Member after;
+        int16_t startJoint;
+        int16_t endJoint;
+        int8_t size;
     };
     struct Step {
-        std::vector<JointChange> joints;
-        std::vector<MemberChange> members;
-        Totals before;
-        Totals after;
-        std::optional<std::string> pathBefore;  // only when the step changed the path
-        std::optional<std::string> pathAfter;
+        std::vector<JointRecord> joints;
+        std::vector<MemberRecord> members;
+        Totals totals;
+        std::optional<std::string> path;  // only when the step changed the path
     };
 
     static Totals totalsOf(const BridgeModel& model);
-    static void apply(const Totals& totals, BridgeModel& model);
+    // Exchanges the step's side of the change with the bridge's.
+    static void swap(Step& step, BridgeModel& model);
 
-    std::unique_ptr<BridgeModel> begun_;  // the bridge when the open action began, results cleared
-    std::unique_ptr<BridgeModel> ended_;  // scratch: the bridge when it ended, results cleared
+    std::unique_ptr<BridgeModel> begun_;  // the bridge when the open action began
     bool open_ = false;
     std::deque<Step> steps_;
     size_t position_ = 0;              // steps_[0 .. position_) are done

@@ -191,6 +191,8 @@ class HeadlessShell final : public Shell {
     // What the shell's memory keeps (without userFolders): set before a run, read after it.
     void setStored(StoreKind kind, std::string_view name, std::string contents);
     std::optional<std::string> stored(StoreKind kind, std::string_view name) const;
+    // Everything another shell's memory keeps, as the next run of the program finds it.
+    void keepStoredOf(const HeadlessShell& earlier) { stored_ = earlier.stored_; }
     // Called with the window surface and the area each time something is shown (a frame).
     void setPresentObserver(std::function<void(const Surface&, Rect)> observer);
 

@@ -2,6 +2,7 @@
 // intro, then presses, moves, releases and menu commands, each delivered with the paint after it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,8 +20,11 @@ constexpr int rowOfFt(int y) {
 
 class AppDriver {
   public:
-    explicit AppDriver(HeadlessOptions options = {}, std::string_view commandLine = "")
+    // prepare, when given, sets the shell up before start-up (answers, what an earlier run kept).
+    explicit AppDriver(HeadlessOptions options = {}, std::string_view commandLine = "",
+                       const std::function<void(HeadlessShell&)>& prepare = {})
         : shell(options), app(std::make_unique<Application>(shell)) {
+        if (prepare) prepare(shell);
         exitCode = app->start(commandLine);
         shell.pumpMessages();
     }

@@ -2,6 +2,8 @@
 // instance, the window's sizing, and the intro's length, sounds and puff on the virtual clock.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -156,6 +158,104 @@ TEST(Startup, BridgeFileOnTheCommandLineOpensAfterTheIntro) {
     EXPECT_TRUE(missing.shell.messageBoxes().empty());
     AppDriver folder({}, scratchFolder("startup"));
     EXPECT_TRUE(folder.shell.messageBoxes().empty());
+}
+
+// What one run keeps for the next: the copy of unsaved work, the recent files, the zoom.
+TEST(Startup, WhatARunKeepsForTheNext) {
+    const std::string question = "Trussmill was closed without saving the changes to UNTITLED. Restore them?";
+    auto keptOf = [](const AppDriver& earlier, DialogButton answer) {
+        return [&earlier, answer](HeadlessShell& shell) {
+            shell.keepStoredOf(earlier.shell);
+            shell.answerMessageBox(answer);
+        };
+    };
+
+    // A change keeps a copy at once; the run then ends without a clean exit.
+    AppDriver crashed;
+    crashed.drawMemberFt(0, 0, 100, 0);
+    ASSERT_TRUE(crashed.shell.stored(StoreKind::State, "recovery.BRG"));
+    EXPECT_EQ(crashed.shell.stored(StoreKind::State, "recovery.info"), "UNTITLED\n\n");
+
+    // Yes: asked after the intro, the bridge comes back unsaved; Undo takes it back to the board
+    // the start gave.
+    AppDriver restored({}, "", keptOf(crashed, DialogButton::Yes));
+    ASSERT_EQ(restored.shell.messageBoxes().size(), 1u);
+    const MessageBoxRequest& asked = restored.shell.messageBoxes()[0].request;
+    EXPECT_EQ(asked.text, question);
+    EXPECT_EQ(asked.caption, " ");
+    EXPECT_EQ(asked.icon, MessageIcon::Question);
+    EXPECT_EQ(asked.buttons, MessageButtons::YesNo);
+    for (const ShellEvent& e : restored.shell.events()) {
+        if (e.kind == ShellEventKind::MessageBox) {
+            EXPECT_GT(e.tick - HeadlessOptions{}.startTick, 7000u);  // after the intro
+        }
+    }
+    EXPECT_TRUE(sameBridgeContents(restored.model(), crashed.model()));
+    EXPECT_EQ(restored.model().savedFlag, 0);
+    EXPECT_TRUE(restored.shell.stored(StoreKind::State, "recovery.BRG"));
+    restored.command(CMD_EDIT_UNDO);
+    EXPECT_EQ(restored.model().memberCount, 0);
+
+    // No discards it; a copy that does not read is dropped without a question.
+    AppDriver declined({}, "", keptOf(crashed, DialogButton::No));
+    EXPECT_EQ(declined.model().memberCount, 0);
+    EXPECT_FALSE(declined.shell.stored(StoreKind::State, "recovery.BRG"));
+    AppDriver garbled({}, "", [](HeadlessShell& shell) {
+        shell.setStored(StoreKind::State, "recovery.BRG", "not a bridge");
+    });
+    EXPECT_TRUE(garbled.shell.messageBoxes().empty());
+    EXPECT_FALSE(garbled.shell.stored(StoreKind::State, "recovery.BRG"));
+
+    // A bridge named on the command line opens after the answer, asking first about the work
+    // brought back; a save, and a clean exit, drop the copy.
+    AppDriver both({}, example("PRATT.BRG"), [&](HeadlessShell& shell) {
+        keptOf(crashed, DialogButton::Yes)(shell);
+        shell.answerMessageBox(DialogButton::No);
+    });
+    ASSERT_EQ(both.shell.messageBoxes().size(), 2u);
+    EXPECT_EQ(both.model().memberCount, 1);
+    both.shell.answerFileDialog(scratchFolder("startup") + "/kept");
+    both.command(CMD_FILE_SAVE_AS);
+    EXPECT_FALSE(both.shell.stored(StoreKind::State, "recovery.BRG"));
+    both.drawMemberFt(100, 0, 200, 0);
+    EXPECT_TRUE(both.shell.stored(StoreKind::State, "recovery.BRG"));
+    both.shell.answerMessageBox(DialogButton::Yes);
+    both.closeBox();
+    EXPECT_FALSE(both.shell.stored(StoreKind::State, "recovery.BRG"));
+
+    // Recent files: newest first, numbered, their folders as tips; the next run lists them too.
+    HeadlessOptions large;
+    large.largestFittingBoardScale = 3;
+    AppDriver opener(large);
+    EXPECT_EQ(opener.shell.boardScale(), 3);  // the first start fits the screen
+    opener.app->openFile(example("HOWE.BRG").c_str());
+    opener.app->openFile(example("PRATT.BRG").c_str());
+    EXPECT_EQ(opener.shell.menuItemText(CMD_FILE_RECENT_1), "&1 PRATT.BRG");
+    EXPECT_EQ(opener.shell.menuItemTip(CMD_FILE_RECENT_1),
+              example("PRATT.BRG").substr(0, example("PRATT.BRG").size() - 9));
+    EXPECT_EQ(opener.shell.menuItemText(CMD_FILE_RECENT_1 + 1), "&2 HOWE.BRG");
+    EXPECT_EQ(opener.shell.menuItemText(CMD_FILE_RECENT_1 + 2), "");
+    opener.command(CMD_DISPLAY_ZOOM_IN);
+    opener.command(CMD_DISPLAY_ZOOM_IN);
+    EXPECT_EQ(opener.shell.boardScale(), 4);
+    opener.command(CMD_DISPLAY_ZOOM_OUT);
+    EXPECT_EQ(opener.shell.boardScale(), 3);
+
+    // Choosing one opens it (and it moves up); one that no longer reads is refused and leaves.
+    const std::string moved = scratchFolder("startup") + "/MOVED.BRG";
+    write(moved, slurp(example("WARREN.BRG")));
+    AppDriver next({}, "", [&](HeadlessShell& shell) { shell.keepStoredOf(opener.shell); });
+    EXPECT_EQ(next.shell.boardScale(), 3);  // remembered
+    next.app->openFile(moved.c_str());
+    ::unlink(moved.c_str());
+    next.command(CMD_FILE_RECENT_1 + 2);
+    EXPECT_STREQ(next.model().bridgeName, "HOWE");
+    EXPECT_EQ(next.shell.menuItemText(CMD_FILE_RECENT_1), "&1 HOWE.BRG");
+    next.command(CMD_FILE_RECENT_1 + 1);
+    EXPECT_EQ(next.shell.messageBoxes().back().request.text.rfind("MOVED.BRG: ", 0), 0u);
+    EXPECT_STREQ(next.model().bridgeName, "HOWE");
+    EXPECT_EQ(next.shell.menuItemText(CMD_FILE_RECENT_1 + 1), "&2 PRATT.BRG");
+    EXPECT_EQ(next.shell.menuItemText(CMD_FILE_RECENT_1 + 2), "");
 }
 
 TEST(Startup, CreationSetsTheInitialChecksAndState) {

@@ -41,6 +41,7 @@ class QtWindowTest final : public QObject {
     void menuBarFollowsTheTable();
     void menuItemsAndKeysSendTheirIds();
     void checkMarksAreTheProgramsAlone();
+    void pointerAndPaintInBoardPixels_data();
     void pointerAndPaintInBoardPixels();
     void waitsKeepPaintingAndHoldInput();
     void framesBeforeTheMessageLoop();
@@ -181,8 +182,14 @@ void QtWindowTest::checkMarksAreTheProgramsAlone() {
     s.shell.checkMenuItem(CMD_HELP_GETTING_STARTED, true);
 }
 
+void QtWindowTest::pointerAndPaintInBoardPixels_data() {
+    QTest::addColumn<int>("zoom");
+    QTest::newRow("actual size") << 1;
+    QTest::newRow("zoomed 3 times") << 3;
+}
+
 void QtWindowTest::pointerAndPaintInBoardPixels() {
-    // The scale is the screen's ratio rounded down, never below 1.
+    // The scale is the screen's ratio rounded down, never below 1, times the zoom.
     QCOMPARE(boardScaleFor(1.0), 1);
     QCOMPARE(boardScaleFor(1.25), 1);
     QCOMPARE(boardScaleFor(1.5), 1);
@@ -191,11 +198,16 @@ void QtWindowTest::pointerAndPaintInBoardPixels() {
     QCOMPARE(boardScaleFor(3.0), 3);
     QCOMPARE(boardScaleFor(0.75), 1);
 
+    QFETCH(int, zoom);
     Session s;
     BoardView& view = s.view();
+    QCOMPARE(s.shell.setBoardScale(zoom), zoom);
+    QCOMPARE(s.shell.setBoardScale(MAX_BOARD_SCALE + 1), MAX_BOARD_SCALE);
+    s.shell.setBoardScale(zoom);
     const int scale = view.scale();
-    QCOMPARE(scale, boardScaleFor(view.devicePixelRatioF()));
+    QCOMPARE(scale, boardScaleFor(view.devicePixelRatioF()) * zoom);
     QCOMPARE(view.size() * view.devicePixelRatioF(), QSize(632 * scale, 436 * scale));
+    QTRY_COMPARE(s.window().centralWidget()->size(), view.size());  // the window follows
 
     // Every device pixel of a board pixel maps back to it, at the edges too.
     const double ratio = view.devicePixelRatioF();
