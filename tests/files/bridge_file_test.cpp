@@ -13,7 +13,10 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "files/assignment_file.h"
 #include "files/file_paths.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_bridges.h"
@@ -288,3 +291,62 @@ TEST(FilePaths, ShortExtensionRuleAndNames) {
 }
 
 }  // namespace
+
+// The assignment file: a good one read whole, and every kind of bad line refused with its number;
+// what its limits say about a bridge.
+TEST(AssignmentFile, GrammarAndLimits) {
+    const AssignmentRead good = readAssignmentText(
+        "\xEF\xBB\xBF# Spring term\n"
+        "title = Spring bridge contest No.#2   # a # after a blank starts a comment\n"
+        "dead_load = yes\r\n"
+        "min_member_force = no\n"
+        "\n"
+        "max_joints = 40\n"
+        "max_weight = 150.5\n"
+        "due = 2028-02-29\n",
+        "fallback");
+    ASSERT_TRUE(good.ok) << good.reason;
+    EXPECT_EQ(good.assignment.title, "Spring bridge contest No.#2");
+    EXPECT_EQ(good.assignment.deadLoad, true);
+    EXPECT_EQ(good.assignment.minMemberForce, false);
+    EXPECT_FALSE(good.assignment.deckWeight);
+    EXPECT_EQ(good.assignment.maxJoints, 40);
+    EXPECT_FALSE(good.assignment.maxMembers);
+    EXPECT_EQ(good.assignment.maxWeight, 150.5);
+    const AnalysisOptions options = optionsUnder(good.assignment, AnalysisOptions{0, 1, 1, 1});
+    EXPECT_EQ(options.includeDeadLoad, 1);
+    EXPECT_EQ(options.includeDeckWeight, 1);  // left to the student
+    EXPECT_EQ(options.useMinMemberForce, 0);
+    EXPECT_EQ(readAssignmentText("", "Week 3").assignment.title, "Week 3");
+
+    const std::pair<const char*, const char*> bad[] = {
+        {"title = A\nmax_wieght = 10\n", "line 2: unknown key 'max_wieght'"},
+        {"dead_load = maybe\n", "line 1: dead_load must be yes or no, not 'maybe'"},
+        {"\nmax_joints = 61\n", "line 2: max_joints must be a whole number from 1 to 60, not '61'"},
+        {"max_weight = -3\n", "line 1: max_weight must be a weight in kips above 0, not '-3'"},
+        {"due = 2027-02-29\n", "line 1: due must be a date written YYYY-MM-DD, not '2027-02-29'"},
+        {"dead_load = yes\n# again\ndead_load = no\n", "line 3: dead_load is given twice (first on line 1)"},
+        {"just words\n", "line 1: expected key = value, not 'just words'"},
+        {"title = caf\xE9\n", "the file is not UTF-8 text"},
+    };
+    for (const auto& [text, reason] : bad) {
+        const AssignmentRead read = readAssignmentText(text, "x");
+        EXPECT_FALSE(read.ok) << text;
+        EXPECT_EQ(read.reason, reason);
+    }
+
+    // Limits: each broken one named, none when the bridge keeps them.
+    BridgeModel model;
+    initBridgeModel(model);
+    model.jointCount = 44;
+    model.memberCount = 80;
+    model.totalWeight = 162.34;
+    EXPECT_EQ(brokenLimits(good.assignment, model),
+              (std::vector<std::string>{"This bridge has 44 joints; the assignment allows 40.",
+                                        "This bridge weighs 162.3 kips; the assignment allows 150.5."}));
+    model.jointCount = 40;
+    model.totalWeight = 150.5;
+    EXPECT_TRUE(brokenLimits(good.assignment, model).empty());
+    EXPECT_TRUE(isAssignmentPath("/home/t/Week 3.Trussmill-Assignment"));
+    EXPECT_FALSE(isAssignmentPath("PRATT.BRG"));
+}
