@@ -92,6 +92,12 @@ void MainWindow::onCommand(int command) {
         case CMD_FILE_EXIT:
             exitProgram();
             break;
+        case CMD_FILE_OPEN_ASSIGNMENT:
+            openAssignment();
+            break;
+        case CMD_FILE_CLOSE_ASSIGNMENT:
+            closeAssignment();
+            break;
         case CMD_JOINT_DELETE:
         case CMD_MEMBER_DELETE:
             selectTool(static_cast<int16_t>(command));
@@ -240,6 +246,7 @@ void MainWindow::calculate() {
     program_.state.selectedMember = 1;
     repaint();
     shell_.setCursor(kept);
+    reportBrokenLimits();
 }
 
 void MainWindow::animate() {
@@ -278,6 +285,7 @@ void MainWindow::animate() {
     state.selectedMember = 1;
     repaint();
     shell_.setCursor(kept);
+    reportBrokenLimits();
 }
 
 void MainWindow::copyToClipboard() {
@@ -301,8 +309,25 @@ void MainWindow::toggleGrid() {
 }
 
 void MainWindow::toggleOption(uint8_t& option, int command) {
+    if (fixedOption(command)) return;  // as the assignment says
     option = option == 0 ? 1 : 0;
     shell_.checkMenuItem(command, option == 1);
+}
+
+std::optional<bool> MainWindow::fixedOption(int command) const {
+    if (!assignment_) return std::nullopt;
+    switch (command) {
+        case CMD_OPTION_DEAD_LOAD:
+            return assignment_->deadLoad;
+        case CMD_OPTION_DECK_WEIGHT:
+            return assignment_->deckWeight;
+        case CMD_OPTION_LIVE_LOAD:
+            return assignment_->extraLiveLoad;
+        case CMD_OPTION_MIN_FORCE:
+            return assignment_->minMemberForce;
+        default:
+            return std::nullopt;
+    }
 }
 
 void MainWindow::setCoordinateSnap(int command) {

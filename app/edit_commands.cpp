@@ -77,6 +77,7 @@ void MainWindow::applyKeptSettings() {
     }
     if (scale < 1 || scale > MAX_BOARD_SCALE) scale = shell_.largestFittingBoardScale();
     boardScale_ = shell_.setBoardScale(scale);
+    restoreAssignment();
     showRecentFiles();
     showEditState();
 }

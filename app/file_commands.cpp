@@ -4,16 +4,22 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "app/main_window.h"
+#include "files/assignment_file.h"
 #include "files/bridge_file.h"
 #include "files/dxf_export.h"
 #include "files/file_paths.h"
 #include "files/vrml_export.h"
 #include "print/reports.h"
+#include "resources/menu_resource.h"
 #include "resources/program_resources.h"
 
 namespace {
+
+constexpr char kAssignmentSetting[] = "assignment";           // the active assignment's text
+constexpr char kAssignmentNameSetting[] = "assignment-name";  // its file's name, for a missing title
 
 // What a save changes in the model besides the file: put back when the file never reaches the user.
 struct SavedAs {
@@ -81,6 +87,10 @@ bool MainWindow::openFile(const char* path) {
 }
 
 void MainWindow::openFromCommandLine(const char* path) {
+    if (isAssignmentPath(path)) {
+        openAssignmentFile(path);
+        return;
+    }
     // Unsaved changes here are work brought back after a crash.
     if (program_.model.savedFlag == 0 && !askToContinue()) return;
     openFile(path);
@@ -91,6 +101,91 @@ void MainWindow::reportRefusedFile(const char* path, const char* reason) {
     std::snprintf(text, sizeof text, "%s: %s", fileTitle(path), reason);
     notice(text, true);
 }
+
+// ---- The assignment
+
+void MainWindow::openAssignment() {
+    FileDialogRequest request;
+    if (!dialogRequest(STR_ASSIGNMENT_FILTER, false, request)) return;
+    const std::optional<FileChoice> choice = shell_.openFileDialog(request);
+    if (!choice) return;
+    openAssignmentFile(choice->path.c_str());
+}
+
+bool MainWindow::openAssignmentFile(const char* path) {
+    std::string text;
+    if (!readWholeFile(path, text, ASSIGNMENT_MAX_BYTES)) {
+        reportRefusedFile(path, "cannot be read");
+        return false;
+    }
+    std::string name = fileTitle(path);
+    if (isAssignmentPath(name)) name.resize(name.size() - std::strlen(ASSIGNMENT_EXTENSION));
+    const AssignmentRead read = readAssignmentText(text, name);
+    if (!read.ok) {
+        reportRefusedFile(path, read.reason.c_str());
+        return false;
+    }
+    activateAssignment(read.assignment);
+    // The text itself is kept: the rules stay as they were read if the file moves or goes.
+    shell_.store(StoreKind::Configuration, kAssignmentSetting, text);
+    shell_.store(StoreKind::Configuration, kAssignmentNameSetting, name);
+    return true;
+}
+
+void MainWindow::activateAssignment(const Assignment& assignment) {
+    assignment_ = assignment;
+    program_.options = optionsUnder(assignment, program_.options);
+    showOptions();
+    shell_.setWindowTitle(std::string(PROGRAM_TITLE) + " - " + assignment.title);
+}
+
+void MainWindow::closeAssignment() {
+    if (!assignment_) return;
+    assignment_.reset();
+    shell_.removeStored(StoreKind::Configuration, kAssignmentSetting);
+    shell_.removeStored(StoreKind::Configuration, kAssignmentNameSetting);
+    showOptions();
+    shell_.setWindowTitle(PROGRAM_TITLE);
+}
+
+void MainWindow::restoreAssignment() {
+    const std::optional<std::string> text = shell_.loadStored(StoreKind::Configuration, kAssignmentSetting);
+    const std::optional<std::string> name =
+        shell_.loadStored(StoreKind::Configuration, kAssignmentNameSetting);
+    if (text) {
+        const AssignmentRead read = readAssignmentText(*text, name.value_or(""));
+        if (read.ok) {
+            activateAssignment(read.assignment);
+            return;
+        }
+    }
+    showOptions();
+}
+
+void MainWindow::showOptions() {
+    const AnalysisOptions& o = program_.options;
+    const std::pair<int, uint8_t> options[] = {{CMD_OPTION_DEAD_LOAD, o.includeDeadLoad},
+                                               {CMD_OPTION_DECK_WEIGHT, o.includeDeckWeight},
+                                               {CMD_OPTION_LIVE_LOAD, o.includeExtraLiveLoad},
+                                               {CMD_OPTION_MIN_FORCE, o.useMinMemberForce}};
+    for (const auto& [command, on] : options) {
+        shell_.checkMenuItem(command, on == 1);
+        shell_.enableMenuItem(command, !fixedOption(command));
+    }
+    shell_.enableMenuItem(CMD_FILE_CLOSE_ASSIGNMENT, assignment_.has_value());
+}
+
+void MainWindow::reportBrokenLimits() {
+    if (!assignment_) return;
+    std::string text;
+    for (const std::string& broken : brokenLimits(*assignment_, program_.model)) {
+        if (!text.empty()) text += '\n';
+        text += broken;
+    }
+    if (!text.empty()) notice(text.c_str(), true);
+}
+
+// ---- The bridge file
 
 void MainWindow::saveBridge() {
     if (program_.model.filePath[0] == '\0') {

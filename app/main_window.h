@@ -10,8 +10,12 @@
 
 #include "app/edit_history.h"
 #include "app/program_tables.h"
+#include "files/assignment_file.h"
 #include "files/export_file.h"
 #include "platform/shell.h"
+
+// The title of the main window; an active assignment's title follows it after " - ".
+inline constexpr char PROGRAM_TITLE[] = "Trussmill v4.8";
 
 class MainWindow final : public WindowProcedure {
   public:
@@ -37,6 +41,12 @@ class MainWindow final : public WindowProcedure {
     // Start-up, after the intro: when the last run ended without saving its changes (a crash, a
     // kill, a power cut), offers them back. Returns whether the bridge now holds them.
     bool offerRecovery();
+
+    // Makes the assignment file at path the active one: its options fixed, its title in the
+    // window's, its limits checked after every analysis, kept for the next run until closed. A
+    // file that does not read is reported and changes nothing. Returns whether it was taken.
+    bool openAssignmentFile(const char* path);
+    const std::optional<Assignment>& assignment() const { return assignment_; }
 
     // Whether the bridge has changes that were not saved.
     bool hasUnsavedChanges() const { return program_.model.savedFlag == 0; }
@@ -65,6 +75,8 @@ class MainWindow final : public WindowProcedure {
     void copyToClipboard();
     void toggleGrid();
     void toggleOption(uint8_t& option, int command);
+    // The value the active assignment fixes for an option's command, if it fixes one.
+    std::optional<bool> fixedOption(int command) const;
     void setCoordinateSnap(int command);
     void setJointSnap(int command);
     void setDefaultSize(int command);
@@ -83,6 +95,16 @@ class MainWindow final : public WindowProcedure {
     // Writes the bridge to path; tells the user when it cannot. Returns whether it was written.
     bool writeBridgeTo(const char* path);
     void reportRefusedFile(const char* path, const char* reason);
+    // -- The assignment (file_commands.cpp)
+    void openAssignment();
+    void closeAssignment();
+    // Start-up: the assignment active when the last run ended.
+    void restoreAssignment();
+    void activateAssignment(const Assignment& assignment);
+    // The Options menu: check marks, and the options the assignment fixes greyed.
+    void showOptions();
+    // After an analysis: every limit of the assignment the bridge breaks, in one notice.
+    void reportBrokenLimits();
     // A file written but not handed over to where the user wanted it (see Shell::deliverFile).
     void reportUndelivered(const char* path, const std::string& reason);
 
@@ -156,5 +178,6 @@ class MainWindow final : public WindowProcedure {
     bool recoveryKept_ = false;             // a copy of unsaved work is kept
     bool closed_ = false;                   // the window is gone: nothing more is kept
     std::vector<std::string> recentFiles_;  // newest first
+    std::optional<Assignment> assignment_;
     int boardScale_ = 1;
 };

@@ -10,9 +10,6 @@
 #include "app/program_tables.h"
 #include "platform/shell.h"
 
-// The title of the main window.
-inline constexpr char PROGRAM_TITLE[] = "Trussmill v4.8";
-
 // One run of the program on a shell, in three steps: start() up to the message loop, the loop
 // (the shell's, or a caller delivering messages one by one), and finish().
 class Application {
@@ -30,6 +27,9 @@ class Application {
 
     // Opens a bridge file as File/Open does once a file is chosen; a refused file is reported.
     void openFile(const char* path) { window_.openFile(path); }
+
+    // Makes the assignment file at path the active one, as File/Open Assignment does.
+    void openAssignment(const char* path) { window_.openAssignmentFile(path); }
 
     const MainWindow& window() const { return window_; }
 

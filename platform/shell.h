@@ -168,6 +168,9 @@ class Shell {
     // Makes the main window visible.
     virtual void showWindow() = 0;
 
+    // Gives the main window a new title.
+    virtual void setWindowTitle(std::string_view title) = 0;
+
     // Delivers messages to the window procedure until postQuit; returns its exit code.
     virtual int runMessageLoop() = 0;
 

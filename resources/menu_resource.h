@@ -17,6 +17,9 @@ constexpr int16_t CMD_FILE_EXIT = 1007;
 constexpr int16_t CMD_FILE_RECENT_1 = 9021;
 constexpr int16_t CMD_FILE_RECENT_4 = 9024;
 constexpr int RECENT_FILE_COUNT = 4;
+// A class contest's assignment file, opened and closed.
+constexpr int16_t CMD_FILE_OPEN_ASSIGNMENT = 9031;
+constexpr int16_t CMD_FILE_CLOSE_ASSIGNMENT = 9032;
 // Edit
 constexpr int16_t CMD_EDIT_UNDO = 9001;
 constexpr int16_t CMD_EDIT_REDO = 9002;
@@ -106,6 +109,9 @@ inline constexpr MenuEntry QXWINmenu[] = {
         {MenuEntryKind::Command, "Save As...", CMD_FILE_SAVE_AS},
         {MenuEntryKind::Separator, "", 0},
         {MenuEntryKind::Command, "Print...", CMD_FILE_PRINT},
+        {MenuEntryKind::Separator, "", 0},
+        {MenuEntryKind::Command, "Open Assignment...", CMD_FILE_OPEN_ASSIGNMENT},
+        {MenuEntryKind::Command, "Close Assignment", CMD_FILE_CLOSE_ASSIGNMENT},
         {MenuEntryKind::Separator, "", 0},
         {MenuEntryKind::Command, "", 9021}, {MenuEntryKind::Command, "", 9022},
         {MenuEntryKind::Command, "", 9023}, {MenuEntryKind::Command, "", 9024},

@@ -9,6 +9,8 @@ const char* loadString(int id) {
             return "DXF files (*.DXF)|*.DXF|All files (*.*)|*.*|Bridge Files (*.BRG)|*.BRG|";
         case STR_VRML_FILTER:
             return "VRML files (*.WRL)|*.WRL|All files (*.*)|*.*|Bridge Files (*.BRG)|*.BRG|";
+        case STR_ASSIGNMENT_FILTER:
+            return "Assignments (*.trussmill-assignment)|*.trussmill-assignment|All files (*.*)|*.*|";
         default:
             return nullptr;
     }

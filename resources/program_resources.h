@@ -30,6 +30,7 @@ constexpr const char* HELP_GETTING_STARTED = "qx4gs.hlp";
 constexpr int STR_BRIDGE_FILTER = 1;
 constexpr int STR_DXF_FILTER = 2;
 constexpr int STR_VRML_FILTER = 3;
+constexpr int STR_ASSIGNMENT_FILTER = 4;
 
 // The text of string table entry id, or nullptr when the table has no such entry.
 const char* loadString(int id);

@@ -55,6 +55,7 @@ void HeadlessShell::restoreDisplayMode() {
 // ---- The window and its messages
 
 bool HeadlessShell::createMainWindow(const WindowSpec& window, WindowProcedure& procedure) {
+    title_ = window.title;
     assert(!created_ && "the program has one main window; createMainWindow was called twice");
     created_ = true;
     alive_ = true;

@@ -117,6 +117,7 @@ class HeadlessShell final : public Shell {
     void restoreDisplayMode() override;
     bool createMainWindow(const WindowSpec& window, WindowProcedure& procedure) override;
     void showWindow() override;
+    void setWindowTitle(std::string_view title) override { title_ = title; }
     // Pumps; returns the exit code, or NO_QUIT when the queue ran dry first.
     int runMessageLoop() override;
     void postQuit(int exitCode) override;
@@ -203,6 +204,7 @@ class HeadlessShell final : public Shell {
     bool windowInvalid() const { return invalid_; }
     std::optional<int> quitCode() const { return quitCode_; }
     Rect outerRect() const { return outer_; }
+    const std::string& windowTitle() const { return title_; }
     const std::vector<MessageBoxRecord>& messageBoxes() const { return messageBoxes_; }
     const std::vector<FileDialogRecord>& fileDialogs() const { return fileDialogs_; }
     int printDialogsShown() const { return printDialogsShown_; }
@@ -248,6 +250,7 @@ class HeadlessShell final : public Shell {
     WindowProcedure* procedure_ = nullptr;
     Surface window_;
     Rect outer_{};
+    std::string title_;
     bool created_ = false;
     bool alive_ = false;
     bool visible_ = false;

@@ -92,7 +92,7 @@ bool QtShell::createMainWindow(const WindowSpec& window, WindowProcedure& proced
                        std::max(0, window.outer.height() - FRAME_HEIGHT), WHITE);
     surface_.takeDirtyRect();
     window_ = new ShellWindow(loadMenu(MENU_RESOURCE_NAME), surface_, *this);
-    window_->setWindowTitle(QString::fromLatin1(window.title.c_str()));
+    window_->setWindowTitle(QString::fromUtf8(window.title.c_str()));
     const QIcon icon = programIcon();
     window_->setWindowIcon(icon);
     QGuiApplication::setWindowIcon(icon);  // the dialogs and the help window carry it too
@@ -111,6 +111,10 @@ void QtShell::showWindow() {
     window_->view().setFocus();
     invalid_ = true;  // a window shown for the first time needs painting
     scheduleDrain();
+}
+
+void QtShell::setWindowTitle(std::string_view title) {
+    if (alive_) window_->setWindowTitle(QString::fromUtf8(title.data(), qsizetype(title.size())));
 }
 
 int QtShell::runMessageLoop() {

@@ -41,6 +41,7 @@ class QtShell final : public Shell, private WindowSink {
     void restoreDisplayMode() override;
     bool createMainWindow(const WindowSpec& window, WindowProcedure& procedure) override;
     void showWindow() override;
+    void setWindowTitle(std::string_view title) override;
     // Runs until the next quit message; a later call runs again (tests and benchmarks do).
     int runMessageLoop() override;
     void postQuit(int exitCode) override;

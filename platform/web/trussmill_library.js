@@ -684,7 +684,10 @@ var TrussmillLibrary = {
       });
     },
 
+    // The file pickers' types; they take extensions of at most 16 characters, so an assignment's
+    // dialog offers every file.
     pickerTypes: function(description, extensions) {
+      extensions = extensions.filter(function(e) { return e.length <= 16; });
       if (!extensions.length) return undefined;
       return [{description: description.replace(/\s*\(.*\)$/, ''),
                accept: {'application/octet-stream': extensions}}];
@@ -773,6 +776,10 @@ var TrussmillLibrary = {
     TM.board.width = width;
     TM.board.height = height;
     TM.fitBoard();
+  },
+
+  tm_set_title: function(title) {
+    document.title = UTF8ToString(title);
   },
 
   tm_present: function(rgba, x, y, width, height) {
@@ -1191,10 +1198,12 @@ var TrussmillLibrary = {
     });
   },
 
-  tm_startup_file: function(maxBytes, out, outSize, reason, reasonSize) {
-    TM.maxBytes = maxBytes;
-    try { TM.restoreKeptFiles(); } catch (e) {}
-    var wanted = new URLSearchParams(location.search).get('open');
+  tm_startup_file: function(parameter, maxBytes, out, outSize, reason, reasonSize) {
+    if (!TM.maxBytes) {
+      TM.maxBytes = maxBytes;
+      try { TM.restoreKeptFiles(); } catch (e) {}
+    }
+    var wanted = new URLSearchParams(location.search).get(UTF8ToString(parameter));
     if (!wanted) return 0;
     return Asyncify.handleAsync(function() {
       var fail = function(why) {

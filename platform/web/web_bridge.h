@@ -14,6 +14,7 @@ extern "C" {
 // board canvas to width x height pixels.
 void tm_create_window(const char* title, const char* menuJson, int width, int height);
 void tm_resize_board(int width, int height);
+void tm_set_title(const char* title);
 // Puts width x height RGBA pixels (row by row, no padding) on the board at (x, y).
 void tm_present(const uint8_t* rgba, int x, int y, int width, int height);
 // The board and the menu go away; the page says that the program has ended once tm_program_ended
@@ -95,9 +96,10 @@ void tm_remove_stored(int kind, const char* name);
 
 // Suspends until it is known whether another page of this site runs the program (1) or not (0).
 int tm_instance_running();
-// The bridge the page's address names (?open=URL), fetched into the in-memory file system (at most
-// maxBytes + 1 of it): 1 with its path in out, 0 when the address names none, -1 with the reason in
-// reason when it could not be fetched.
-int tm_startup_file(int maxBytes, char* out, int outSize, char* reason, int reasonSize);
+// The file the page's address names in its parameter (?open=URL for a bridge, ?assignment=URL),
+// fetched into the in-memory file system (at most maxBytes + 1 of it): 1 with its path in out, 0
+// when the address names none, -1 with the reason in reason when it could not be fetched.
+int tm_startup_file(const char* parameter, int maxBytes, char* out, int outSize, char* reason,
+                    int reasonSize);
 
 }  // extern "C"

@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cstring>
 
+#include "files/assignment_file.h"
 #include "platform/menu_text.h"
 #include "platform/web/web_bridge.h"
 #include "resources/embedded_resources.h"
@@ -167,6 +168,10 @@ void WebShell::showWindow() {
     presentDirty();
 }
 
+void WebShell::setWindowTitle(std::string_view title) {
+    if (alive_) tm_set_title(std::string(title).c_str());
+}
+
 int WebShell::runMessageLoop() {
     quitCode_.reset();
     if (!startupNotice_.empty()) notice(std::exchange(startupNotice_, {}));
@@ -219,11 +224,11 @@ bool WebShell::takePageInput() {
             message.pointer = {record[1], record[2]};
             break;
         case INPUT_DROP:
-            // File/Open with the dropped file as the open dialog's answer: the unsaved-changes
-            // question comes first, as it does for Open.
+            // File/Open (or Open Assignment) with the dropped file as the open dialog's answer: the
+            // unsaved-changes question comes first, as it does for Open.
             droppedFile_ = path;
             message.kind = MessageKind::Command;
-            message.command = CMD_FILE_OPEN;
+            message.command = isAssignmentPath(path) ? CMD_FILE_OPEN_ASSIGNMENT : CMD_FILE_OPEN;
             break;
         default:
             return true;

@@ -28,6 +28,7 @@ class WebShell final : public Shell {
     void restoreDisplayMode() override;
     bool createMainWindow(const WindowSpec& window, WindowProcedure& procedure) override;
     void showWindow() override;
+    void setWindowTitle(std::string_view title) override;
     int runMessageLoop() override;
     void postQuit(int exitCode) override;
     Surface& windowSurface() override;
@@ -77,8 +78,11 @@ class WebShell final : public Shell {
     // ---- For the page
     // Asked after every message: whether leaving the page now would lose work.
     void setUnsavedWorkQuery(std::function<bool()> query) { unsavedWork_ = std::move(query); }
-    // A notice shown when the message loop starts (after the intro and the file it opens).
-    void setStartupNotice(std::string text) { startupNotice_ = std::move(text); }
+    // A notice shown when the message loop starts (after the intro and the file it opens); several
+    // are shown as one, a line each.
+    void addStartupNotice(const std::string& text) {
+        startupNotice_ += (startupNotice_.empty() ? "" : "\n") + text;
+    }
 
     // The menu table with mnemonics and shortcuts as the page builds its menu bar from it:
     // [{"text": "&File", "items": [{"text": "&New", "id": 1001, "keys": "Ctrl+N"}, {}, ...]}, ...],

@@ -410,3 +410,64 @@ TEST(Commands, ExportsWriteNextToTheChosenName) {
 }
 
 }  // namespace
+
+namespace {
+
+// An active assignment: its options fixed and greyed, its title in the window's, its limits named
+// after an analysis, kept for the next run until closed; one that does not read changes nothing.
+TEST(Commands, AnAssignmentFixesOptionsAndNamesBrokenLimits) {
+    const std::string dir = scratchFolder("app-assignment");
+    const std::string path = dir + "/week3.trussmill-assignment";
+    write(path,
+          "title = Week 3 \xE2\x80\x93 Br\xC3\xBC"
+          "cke\ndead_load = yes\nmin_member_force = no\nmax_joints = 10\n"
+          "max_weight = 50\n");
+    auto run = withPratt();
+    run->command(CMD_OPTION_MIN_FORCE);
+    EXPECT_FALSE(run->shell.isMenuItemEnabled(CMD_FILE_CLOSE_ASSIGNMENT));
+    run->shell.answerFileDialog(path);
+    run->command(CMD_FILE_OPEN_ASSIGNMENT);
+    EXPECT_EQ(run->shell.fileDialogs().back().request.filters[0].pattern, "*.trussmill-assignment");
+    EXPECT_EQ(run->shell.windowTitle(),
+              "Trussmill v4.8 - Week 3 \xE2\x80\x93 Br\xC3\xBC"
+              "cke");
+    EXPECT_EQ(run->program().options.includeDeadLoad, 1);
+    EXPECT_EQ(run->program().options.useMinMemberForce, 0);
+    EXPECT_TRUE(run->shell.isMenuItemChecked(CMD_OPTION_DEAD_LOAD));
+    EXPECT_FALSE(run->shell.isMenuItemChecked(CMD_OPTION_MIN_FORCE));
+    EXPECT_FALSE(run->shell.isMenuItemEnabled(CMD_OPTION_DEAD_LOAD));
+    EXPECT_TRUE(run->shell.isMenuItemEnabled(CMD_OPTION_DECK_WEIGHT));
+    EXPECT_TRUE(run->shell.isMenuItemEnabled(CMD_FILE_CLOSE_ASSIGNMENT));
+    run->command(CMD_OPTION_DEAD_LOAD);  // a fixed option stays as the assignment says
+    EXPECT_EQ(run->program().options.includeDeadLoad, 1);
+
+    // Calculate analyses as always, then names every broken limit in one notice.
+    run->command(CMD_MODE_CALCULATE);
+    EXPECT_EQ(run->state().mode, Mode::Review);
+    const std::string limits = lastBox(*run).text;
+    EXPECT_EQ(limits.rfind("This bridge has 16 joints; the assignment allows 10.\nThis bridge weighs ", 0),
+              0u)
+        << limits;
+    EXPECT_NE(limits.find("kips; the assignment allows 50."), std::string::npos) << limits;
+
+    // The next run starts with it; Close Assignment ends it there and for the runs after.
+    AppDriver next({}, "", [&](HeadlessShell& shell) { shell.keepStoredOf(run->shell); });
+    EXPECT_EQ(next.shell.windowTitle(), run->shell.windowTitle());
+    EXPECT_FALSE(next.shell.isMenuItemEnabled(CMD_OPTION_DEAD_LOAD));
+    next.command(CMD_FILE_CLOSE_ASSIGNMENT);
+    EXPECT_EQ(next.shell.windowTitle(), "Trussmill v4.8");
+    EXPECT_TRUE(next.shell.isMenuItemEnabled(CMD_OPTION_DEAD_LOAD));
+    EXPECT_FALSE(next.shell.stored(StoreKind::Configuration, "assignment"));
+
+    // A file that does not read is named with its line and changes nothing; the command line
+    // takes an assignment as well as a bridge.
+    write(dir + "/bad.trussmill-assignment", "title = x\nmax_wieght = 10\n");
+    next.shell.answerFileDialog(dir + "/bad.trussmill-assignment");
+    next.command(CMD_FILE_OPEN_ASSIGNMENT);
+    EXPECT_EQ(lastBox(next).text, "bad.trussmill-assignment: line 2: unknown key 'max_wieght'");
+    EXPECT_EQ(next.shell.windowTitle(), "Trussmill v4.8");
+    AppDriver started({}, path);
+    EXPECT_EQ(started.shell.windowTitle(), run->shell.windowTitle());
+}
+
+}  // namespace

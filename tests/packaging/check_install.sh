@@ -100,5 +100,10 @@ type=$(xdg-mime query filetype "$share/trussmill/examples/README.md")
 [ "$type" != application/x-trussmill-bridge ] || problem "xdg-mime: any text file is a bridge"
 handler=$(xdg-mime query default application/x-trussmill-bridge)
 [ "$handler" = trussmill.desktop ] || problem "xdg-mime: bridge files open with '$handler'"
+# Assignment files by their extension, opened by the program too.
+type=$(xdg-mime query filetype "$share/trussmill/examples/contest.trussmill-assignment")
+[ "$type" = application/x-trussmill-assignment ] || problem "xdg-mime: the sample assignment is $type"
+handler=$(xdg-mime query default application/x-trussmill-assignment)
+[ "$handler" = trussmill.desktop ] || problem "xdg-mime: assignment files open with '$handler'"
 
 finish "installed files, menu entry, metainfo, icons, manual pages and file type"

@@ -117,6 +117,11 @@ void QtWindowTest::menuBarFollowsTheTable() {
                  {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
     QCOMPARE(s.window().action(CMD_HELP_GETTING_STARTED)->shortcut(), QKeySequence(QStringLiteral("F1")));
     QCOMPARE(s.window().windowTitle(), QStringLiteral("Trussmill v4.8"));
+    s.shell.setWindowTitle(
+        "Trussmill v4.8 - Br\xC3\xBC"
+        "cke");  // an assignment's title, UTF-8
+    QCOMPARE(s.window().windowTitle(), QString::fromUtf8("Trussmill v4.8 - Br\xC3\xBC"
+                                                         "cke"));
     QVERIFY(!s.window().windowIcon().isNull());
 }
 

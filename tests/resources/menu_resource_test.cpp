@@ -23,8 +23,8 @@ std::vector<int> range(int first, int last) {
 
 // Every command id in the order of the menus, separators where they belong, under the right menus.
 TEST(MenuResource, ItemsInOrder) {
-    std::vector<int> expected = {1001, 1002, 1003, 1004, RULE, 1005, RULE, 9021, 9022, 9023,
-                                 9024, RULE, 1007, 9001, 9002, 2001, 2002, 2003, 3001};
+    std::vector<int> expected = {1001, 1002, 1003, 1004, RULE, 1005, RULE, 9031, 9032, RULE, 9021,
+                                 9022, 9023, 9024, RULE, 1007, 9001, 9002, 2001, 2002, 2003, 3001};
     for (int id : range(3201, 3212)) expected.push_back(id);
     expected.push_back(3300);
     for (int id : range(3401, 3412)) expected.push_back(id);
@@ -110,8 +110,10 @@ TEST(StringTable, FileDialogFilters) {
     EXPECT_STREQ(loadString(1), "Bridge Files (*.BRG)|*.BRG|All files (*.*)|*.*|DXF files (*.DXF)|*.DXF|");
     EXPECT_STREQ(loadString(2), "DXF files (*.DXF)|*.DXF|All files (*.*)|*.*|Bridge Files (*.BRG)|*.BRG|");
     EXPECT_STREQ(loadString(3), "VRML files (*.WRL)|*.WRL|All files (*.*)|*.*|Bridge Files (*.BRG)|*.BRG|");
+    EXPECT_STREQ(loadString(4),
+                 "Assignments (*.trussmill-assignment)|*.trussmill-assignment|All files (*.*)|*.*|");
     EXPECT_EQ(loadString(0), nullptr);
-    EXPECT_EQ(loadString(4), nullptr);
+    EXPECT_EQ(loadString(5), nullptr);
     for (int id : {STR_BRIDGE_FILTER, STR_DXF_FILTER, STR_VRML_FILTER}) {
         std::string filter = loadString(id);
         char separator = filter.back();
