@@ -27,6 +27,9 @@ class Application {
 
     // Opens a bridge file as File/Open does once a file is chosen; a refused file is reported.
     void openFile(const char* path) { window_.openFile(path); }
+    // Opens a file as one named on the command line is: an assignment or a bridge, the bridge after
+    // the unsaved-changes question when start-up brought back unsaved work.
+    void openFromCommandLine(const char* path) { window_.openFromCommandLine(path); }
 
     // Makes the assignment file at path the active one, as File/Open Assignment does.
     void openAssignment(const char* path) { window_.openAssignmentFile(path); }

@@ -182,13 +182,19 @@ int runReplay(const ReplayRequest& request) {
 
     std::string log;
     size_t logged = 0;
+    // Answers at the head of the script are there for the boxes of start-up itself (the offer of
+    // unsaved work after a crash); later ones wait for the boxes that follow, as before.
+    size_t first = 0;
+    for (; first < events.size() && events[first].kind == ReplayEventKind::Answer; ++first)
+        postReplayEvent(shell, events[first]);
     Application application(shell);
     std::optional<int> exitCode = application.start(request.commandLine);
-    if (!exitCode && !request.openPath.empty()) application.openFile(request.openPath.c_str());
+    if (!exitCode && !request.openPath.empty()) application.openFromCommandLine(request.openPath.c_str());
     int status = 0;
     if (!exitCode) {
         shell.pumpMessages();
-        for (const ReplayEvent& event : events) {
+        for (size_t i = first; i < events.size(); ++i) {
+            const ReplayEvent& event = events[i];
             if (shell.quitCode()) break;
             postReplayEvent(shell, event);
             shell.pumpMessages();

@@ -119,6 +119,23 @@ TEST(Mouse, DraggedJointsMergeOrSnap) {
     EXPECT_EQ(run.model().jointCount, 3);
     EXPECT_EQ(run.model().memberCount, 3);
     EXPECT_EQ(run.model().savedFlag, 0);
+
+    // At the area's bottom edge the 10 ft snap rounds a drop 5 ft past it (-70 ft, where drawing
+    // stops at -65): such a bridge must still save, open again and be analysed, or work is lost.
+    AppDriver pratt({}, example("PRATT.BRG"));
+    pratt.command(CMD_COORD_SNAP_10);
+    pratt.command(CMD_JOINT_MOVE);
+    pratt.press(columnOfFt(100), rowOfFt(50));
+    pratt.release(columnOfFt(100), JOINT_AREA_BOTTOM);
+    ASSERT_NE(jointAtFt(pratt.model(), 100, -70), 0);
+    const std::string path = scratchFolder("mouse") + "/below";
+    pratt.shell.answerFileDialog(path);
+    pratt.command(CMD_FILE_SAVE_AS);
+    AppDriver reopened({}, path + ".BRG");
+    EXPECT_TRUE(reopened.shell.messageBoxes().empty());
+    EXPECT_NE(jointAtFt(reopened.model(), 100, -70), 0);
+    reopened.command(CMD_MODE_CALCULATE);
+    EXPECT_EQ(reopened.state().mode, Mode::Review);
 }
 
 TEST(Mouse, ToolsActOnWhatIsUnderThePress) {
