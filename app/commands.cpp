@@ -18,7 +18,7 @@ constexpr char kExitNotice[] =
     "This software\n is not intended for professional use.\nDo not design or construct any structure \n"
     "based on information obtained\nfrom the use of this software or manual.";
 constexpr char kAboutNotice[] =
-    "Trussmill v4.8\nCopyright (C) 2026 Kelvane.\n"
+    "Trussmill v" TRUSSMILL_VERSION "\nCopyright (C) 2026 Kelvane.\n"
     "A truss bridge design program for students and teachers.";
 constexpr char kNoBridge[] = "No Bridge!";
 constexpr char kNoWay[] = "No way!";

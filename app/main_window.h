@@ -15,7 +15,7 @@
 #include "platform/shell.h"
 
 // The title of the main window; an active assignment's title follows it after " - ".
-inline constexpr char PROGRAM_TITLE[] = "Trussmill v4.8";
+inline constexpr char PROGRAM_TITLE[] = "Trussmill v" TRUSSMILL_VERSION;
 
 class MainWindow final : public WindowProcedure {
   public:

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/main_window.h"
 #include "app/program_pictures.h"
 #include "cli/png_file.h"
 #include "platform/headless/headless_shell.h"
@@ -66,7 +67,7 @@ bool renderBoard(BridgeRun& run, bool review, const char* pngPath, std::string& 
         state.selectedMember = 1;
     }
     RenderWindow window(shell, run, state);
-    if (!shell.createMainWindow({"Trussmill v4.8", {0, 0, 640, 480}}, window) || !window.ready()) {
+    if (!shell.createMainWindow({PROGRAM_TITLE, {0, 0, 640, 480}}, window) || !window.ready()) {
         reason = "a picture of the board is missing from the program";
         return false;
     }

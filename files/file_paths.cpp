@@ -150,7 +150,9 @@ bool writeFileAtomically(const char* path, const std::string& data) {
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return false;
     // An existing file keeps its owner where the user may keep it, and its permission bits.
-    if (exists) (void)::fchown(fd, existing.st_uid, existing.st_gid);
+    if (exists && ::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+        // Only the owner's own group, or root, may give a file away: the user then owns the copy.
+    }
     bool ok = ::fchmod(fd, exists ? existing.st_mode & 07777 : newFileMode()) == 0;
     ok = ok && writeAll(fd, data.data(), data.size());
     ok = ok && ::fsync(fd) == 0;

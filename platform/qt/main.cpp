@@ -37,6 +37,10 @@ void reportFirstFrame() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("trussmill %s\n", TRUSSMILL_VERSION);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
     if (!displayAvailable(argc, argv)) {
         std::fprintf(stderr,
                      "trussmill: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is "
@@ -47,7 +51,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trussmill"));
-    QApplication::setApplicationVersion(QStringLiteral("4.8"));
+    QApplication::setApplicationVersion(QStringLiteral(TRUSSMILL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("trussmill"));
     QApplication::setQuitOnLastWindowClosed(false);  // the program ends when its message loop does
 

@@ -429,7 +429,7 @@ TEST(Commands, AnAssignmentFixesOptionsAndNamesBrokenLimits) {
     run->command(CMD_FILE_OPEN_ASSIGNMENT);
     EXPECT_EQ(run->shell.fileDialogs().back().request.filters[0].pattern, "*.trussmill-assignment");
     EXPECT_EQ(run->shell.windowTitle(),
-              "Trussmill v4.8 - Week 3 \xE2\x80\x93 Br\xC3\xBC"
+              std::string(PROGRAM_TITLE) + " - Week 3 \xE2\x80\x93 Br\xC3\xBC"
               "cke");
     EXPECT_EQ(run->program().options.includeDeadLoad, 1);
     EXPECT_EQ(run->program().options.useMinMemberForce, 0);
@@ -455,7 +455,7 @@ TEST(Commands, AnAssignmentFixesOptionsAndNamesBrokenLimits) {
     EXPECT_EQ(next.shell.windowTitle(), run->shell.windowTitle());
     EXPECT_FALSE(next.shell.isMenuItemEnabled(CMD_OPTION_DEAD_LOAD));
     next.command(CMD_FILE_CLOSE_ASSIGNMENT);
-    EXPECT_EQ(next.shell.windowTitle(), "Trussmill v4.8");
+    EXPECT_EQ(next.shell.windowTitle(), PROGRAM_TITLE);
     EXPECT_TRUE(next.shell.isMenuItemEnabled(CMD_OPTION_DEAD_LOAD));
     EXPECT_FALSE(next.shell.stored(StoreKind::Configuration, "assignment"));
 
@@ -465,7 +465,7 @@ TEST(Commands, AnAssignmentFixesOptionsAndNamesBrokenLimits) {
     next.shell.answerFileDialog(dir + "/bad.trussmill-assignment");
     next.command(CMD_FILE_OPEN_ASSIGNMENT);
     EXPECT_EQ(lastBox(next).text, "bad.trussmill-assignment: line 2: unknown key 'max_wieght'");
-    EXPECT_EQ(next.shell.windowTitle(), "Trussmill v4.8");
+    EXPECT_EQ(next.shell.windowTitle(), PROGRAM_TITLE);
     AppDriver started({}, path);
     EXPECT_EQ(started.shell.windowTitle(), run->shell.windowTitle());
 }

@@ -65,6 +65,17 @@ for page in trussmill trussmill-cli; do
   [ -z "$warnings" ] || problem "groff -ww $page: $warnings"
   zcat "$file" | grep -q "^\.TH .* \"Trussmill $version\"" || problem "$page(1) does not name version $version"
 done
+# ---- One version, the project's, wherever the programs name it.
+[ "$("$prefix/bin/trussmill" --version)" = "trussmill $version" ] ||
+  problem "trussmill --version says '$("$prefix/bin/trussmill" --version)'"
+[ "$("$prefix/bin/trussmill-cli" --version)" = "trussmill-cli $version" ] ||
+  problem "trussmill-cli --version says '$("$prefix/bin/trussmill-cli" --version)'"
+printf 'command 8003\n' >"$work/about.replay"
+XDG_CONFIG_HOME=$work/replay-config XDG_STATE_HOME=$work/replay-state \
+  "$prefix/bin/trussmill-cli" replay "$work/about.replay" --log "$work/about.jsonl"
+grep -q "\"text\":\"Trussmill v$version\\\\n" "$work/about.jsonl" || problem "About does not name version $version"
+zcat "$share/doc/trussmill/changelog.gz" | head -n 1 | grep -q "^trussmill ($version) " ||
+  problem "the changelog's newest entry is not $version"
 # In the page's source with roff's \- read as -, every command and flag of --help and every
 # menu command id a replay script may send.
 cli_page=$(zcat "$share/man/man1/trussmill-cli.1.gz" | sed 's/\\-/-/g')

@@ -52,4 +52,10 @@ for binary in trussmill trussmill-cli; do
   file "$work/root/usr/bin/$binary" | grep -q ', stripped' || problem "$binary is not stripped"
 done
 
-finish "$(basename "$deb"): fields, dependencies and contents"
+# ---- What Debian's own checker says: no error and no warning.
+if ! lintian --allow-root --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1; then
+  cat "$work/lintian.log" >&2
+  problem "lintian"
+fi
+
+finish "$(basename "$deb"): fields, dependencies, contents and lintian"
