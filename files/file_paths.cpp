@@ -2,15 +2,20 @@
 // target's name: they go to a temporary file beside it that is renamed over it at the end.
 #include "files/file_paths.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <string_view>
 
 const char* fileTitle(const char* path) {
     const char* slash = std::strrchr(path, '/');
@@ -126,6 +131,43 @@ void syncFolder(const std::string& file) {
 // must still fit the 255 a folder allows.
 constexpr size_t kTemporaryTitleChars = 200;
 
+// The temporary file of a write of file: ".TITLE.XXXXXX", which mkstemp completes.
+std::string temporaryPattern(const std::string& file) {
+    return folderOf(file.c_str()) + "." +
+           std::string(fileTitle(file.c_str())).substr(0, kTemporaryTitleChars) + ".XXXXXX";
+}
+
+// A left-over is untouched for this long before a later save of its file takes it away: a save
+// still writing it (another copy of the program) is never that slow.
+constexpr time_t kLeftOverSeconds = 60;
+
+// Temporary files that earlier writes of file left when they were killed before their rename:
+// named as this write names its own, regular files of the user's, older than a minute. Nothing
+// else in the folder is touched, and nothing that fails here counts.
+void removeLeftOvers(const std::string& file) {
+    const std::string pattern = temporaryPattern(file);
+    const std::string folder = folderOf(file.c_str());
+    const std::string prefix = pattern.substr(folder.size(), pattern.size() - folder.size() - 6);
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return;
+    const time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+        const std::string_view made = name.substr(prefix.size());
+        if (!std::all_of(made.begin(), made.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            continue;
+        struct stat status {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(status.st_mode) || status.st_uid != ::geteuid() ||
+            now - status.st_mtime < kLeftOverSeconds)
+            continue;
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 }  // namespace
 
 bool writeFileAtomically(const char* path, const std::string& data) {
@@ -145,8 +187,7 @@ bool writeFileAtomically(const char* path, const std::string& data) {
         return false;
     }
     if (exists && ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) return false;
-    std::string temporary = folderOf(file.c_str()) + "." +
-                            std::string(fileTitle(file.c_str())).substr(0, kTemporaryTitleChars) + ".XXXXXX";
+    std::string temporary = temporaryPattern(file);
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return false;
     // An existing file keeps its owner where the user may keep it, and its permission bits.
@@ -171,5 +212,6 @@ bool writeFileAtomically(const char* path, const std::string& data) {
         return false;
     }
     syncFolder(file);
+    removeLeftOvers(file);
     return true;
 }

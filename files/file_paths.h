@@ -27,5 +27,7 @@ bool readWholeFile(const char* path, std::string& out, size_t maxBytes);
 // holds the whole earlier file or the whole new one. A symbolic link is followed (the file it
 // names is written, the link stays); an existing file keeps its permission bits and, where the
 // user may, its owner. Only regular files the user may write are replaced. On any failure the
-// temporary file is removed, whatever path held before is left as it was, and errno says why.
+// temporary file is removed, whatever path held before is left as it was, and errno says why. A
+// successful write also removes the temporary files earlier writes of the same file left when they
+// were killed midway: its own name pattern, regular files of the user's, older than a minute.
 bool writeFileAtomically(const char* path, const std::string& data);

@@ -12,8 +12,10 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -344,6 +346,35 @@ TEST(SafeSave, LinksPermissionsAndPathsOnRealFiles) {
     const std::string longest = folder + "/" + std::string(251, 'y') + ".BRG";
     EXPECT_TRUE(saveBridgeFile(longest.c_str(), model));
     EXPECT_EQ(slurp(longest), fresh);
+
+    // Left-overs of saves killed before their rename: the next save of the same file takes away
+    // its own kind, a minute old, and nothing else: not a fresh one (a save still going), not
+    // another file's, not one named otherwise, not a link or a folder of the name.
+    const auto leftOver = [&](const std::string& name, bool old) {
+        std::ofstream(folder + "/" + name) << "half";
+        const timespec twoMinutesAgo{std::time(nullptr) - 120, 0};
+        const timespec times[2] = {twoMinutesAgo, twoMinutesAgo};
+        if (old) ::utimensat(AT_FDCWD, (folder + "/" + name).c_str(), times, 0);
+    };
+    leftOver(".KEEP.BRG.a1B2c3", true);
+    leftOver(".KEEP.BRG.Zz9Zz9", false);
+    leftOver(".OTHER.BRG.a1B2c3", true);
+    leftOver(".KEEP.BRG.a1B2c", true);
+    leftOver(".KEEP.BRG.a1B-c3", true);
+    leftOver("KEEP.BRG.a1B2c3", true);
+    ASSERT_EQ(::symlink(".OTHER.BRG.a1B2c3", (folder + "/.KEEP.BRG.LiNk00").c_str()), 0);
+    ::rmdir((folder + "/.KEEP.BRG.D1r000").c_str());  // from an earlier run
+    ASSERT_EQ(::mkdir((folder + "/.KEEP.BRG.D1r000").c_str(), 0755), 0);
+    EXPECT_TRUE(saveBridgeFile((folder + "/KEEP.BRG").c_str(), model));
+    std::vector<std::string> kept;
+    for (const std::string& entry : entriesOf(folder)) {
+        if (entry.find("KEEP.BRG") != std::string::npos || entry.find("OTHER") != std::string::npos)
+            kept.push_back(entry);
+    }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{".KEEP.BRG.D1r000", ".KEEP.BRG.LiNk00", ".KEEP.BRG.Zz9Zz9",
+                                              ".KEEP.BRG.a1B-c3", ".KEEP.BRG.a1B2c", ".OTHER.BRG.a1B2c3",
+                                              "KEEP.BRG", "KEEP.BRG.a1B2c3"}));
 }
 
 // Runs in a child so that what it changes (user, mounts) stays there. Returns the work's result,
