@@ -6,14 +6,18 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <numeric>
 #include <string_view>
 
 #include "analysis/member_evaluation.h"
 #include "cli/bridge_run.h"
+#include "cli/bridge_svg.h"
+#include "cli/force_chart.h"
 #include "cli/json_writer.h"
 #include "cli/lighten.h"
 #include "cli/reports.h"
 #include "cli/similarity.h"
+#include "files/file_paths.h"
 #include "model/format_significant.h"
 
 namespace fs = std::filesystem;
@@ -27,31 +31,8 @@ bool hasBridgeExtension(const fs::path& path) {
     return ext == ".BRG";
 }
 
-struct SimilarFile {
-    int row;
-    Likeness likeness;
-};
-
-struct Row {
-    std::string file;
-    bool readable = false;
-    std::string name;
-    int joints = 0, members = 0;
-    double weight = 0.0;         // kips
-    std::string result;          // verdict, check message, or "unreadable: " and the reason
-    bool analysed = false;       // the check passed and the analysis ran
-    bool stable = false;         // ... and found the truss stable
-    double maxDeflection = 0.0;  // inches
-    double efficiency = 0.0;     // percent
-    int worst = 0;               // member with the highest ratio, 0 when none
-    double worstRatio = 0.0;
-    bool lightened = false;  // a lightest weight was asked for and found
-    double lightestWeight = 0.0;
-    std::vector<SimilarFile> similar;
-};
-
-Row rowOf(const std::string& file, const BridgeRun& run) {
-    Row r;
+GradeRow rowOf(const std::string& file, const BridgeRun& run) {
+    GradeRow r;
     r.file = file;
     r.readable = true;
     r.name = run.model.bridgeName;
@@ -60,9 +41,13 @@ Row rowOf(const std::string& file, const BridgeRun& run) {
     r.weight = run.model.totalWeight;
     r.result = verdictOf(run);
     r.analysed = run.check == nullptr;
+    r.standing = Standing::NotAnalysed;
     if (r.analysed) {
         r.maxDeflection = run.results.maxDeflection;
         r.stable = !run.results.bridgeUnstable;
+        r.standing = !r.stable                  ? Standing::Unstable
+                     : run.results.bridgeFailed ? Standing::Failed
+                                                : Standing::PassedWithinRules;
         if (r.stable) {
             r.efficiency = overallEfficiency(run.model);
             r.worst = run.worstMember();
@@ -92,10 +77,10 @@ const char* likenessName(Likeness likeness) {
 
 // The columns shared by the table and CSV, as text. Empty where a value does not exist.
 struct RowText {
-    std::string joints, members, weight, deflection, efficiency, worst, ratio, lightest;
+    std::string joints, members, weight, deflection, efficiency, worst, ratio, lightest, rules;
 };
 
-RowText textOf(const Row& r) {
+RowText textOf(const GradeRow& r, bool rules) {
     RowText t;
     if (!r.readable) return t;
     t.joints = std::to_string(r.joints);
@@ -109,17 +94,26 @@ RowText textOf(const Row& r) {
         t.ratio = r.worstRatio == FAILED_RATIO ? "FAIL" : g(r.worstRatio, 3);
     }
     if (r.lightened) t.lightest = g(r.lightestWeight, 5);
+    if (rules) t.rules = rulesText(r);
     return t;
 }
 
-void printCsv(const std::vector<Row>& rows, bool lighten, FILE* out) {
+// Which optional columns the rows carry.
+struct Columns {
+    bool lighten;
+    bool rules;
+};
+
+void printCsv(const GradedClass& graded, Columns columns, FILE* out) {
+    const std::vector<GradeRow>& rows = graded.rows;
     std::fprintf(
         out,
-        "file,name,joints,members,weight,result,maxDeflection,overallEfficiency,worstMember,worstRatio%s"
+        "file,name,joints,members,weight,result,maxDeflection,overallEfficiency,worstMember,worstRatio%s%s"
         ",similar_to\n",
-        lighten ? ",lightestWeight" : "");
-    for (const Row& r : rows) {
-        const RowText t = textOf(r);
+        columns.lighten ? ",lightestWeight" : "", columns.rules ? ",rules" : "");
+    for (const int n : graded.order) {
+        const GradeRow& r = rows[n];
+        const RowText t = textOf(r, columns.rules);
         std::string similar;
         for (const SimilarFile& s : r.similar) {
             if (!similar.empty()) similar += ';';
@@ -131,26 +125,32 @@ void printCsv(const std::vector<Row>& rows, bool lighten, FILE* out) {
             if (f != &r.file) line += ',';
             line += csvField(*f);
         }
-        if (lighten) line += "," + csvField(t.lightest);
+        if (columns.lighten) line += "," + csvField(t.lightest);
+        if (columns.rules) line += "," + csvField(t.rules);
         line += "," + csvField(similar);
         std::fprintf(out, "%s\n", line.c_str());
     }
 }
 
-void printTable(const std::vector<Row>& rows, bool lighten, FILE* out) {
-    std::fprintf(out, "%-28s %-8s %6s %7s %9s %10s %10s %10s %6s %5s%s\n", "file", "name", "joints",
+void printTable(const GradedClass& graded, Columns columns, FILE* out) {
+    const std::vector<GradeRow>& rows = graded.rows;
+    std::fprintf(out, "%-28s %-8s %6s %7s %9s %10s %10s %10s %6s %5s%s%s\n", "file", "name", "joints",
                  "members", "weight", "result", "deflection", "efficiency", "worst", "ratio",
-                 lighten ? "  lightest" : "");
-    for (const Row& r : rows) {
-        const RowText t = textOf(r);
+                 columns.lighten ? "  lightest" : "", columns.rules ? " rules" : "");
+    for (const int n : graded.order) {
+        const GradeRow& r = rows[n];
+        const RowText t = textOf(r, columns.rules);
         const char* shortResult = r.readable ? "check" : "unreadable";  // when the result is a sentence
         std::fprintf(out, "%-28s %-8s %6s %7s %9s %10s %10s %10s %6s %5s", r.file.c_str(), r.name.c_str(),
                      t.joints.c_str(), t.members.c_str(), t.weight.c_str(),
                      r.result.size() <= 10 ? r.result.c_str() : shortResult, t.deflection.c_str(),
                      t.efficiency.c_str(), t.worst.c_str(), t.ratio.c_str());
-        if (lighten) std::fprintf(out, " %9s", t.lightest.c_str());
+        if (columns.lighten) std::fprintf(out, " %9s", t.lightest.c_str());
+        // The limits broken are sentences of their own below the row.
+        if (columns.rules && r.readable) std::fprintf(out, " %s", r.brokenLimits.empty() ? "ok" : "broken");
         std::fputc('\n', out);
         if (r.result.size() > 10) std::fprintf(out, "    %s\n", r.result.c_str());
+        for (const std::string& limit : r.brokenLimits) std::fprintf(out, "    %s\n", limit.c_str());
         for (Likeness likeness : {Likeness::Same, Likeness::Near}) {
             std::string names;
             for (const SimilarFile& s : r.similar) {
@@ -164,11 +164,12 @@ void printTable(const std::vector<Row>& rows, bool lighten, FILE* out) {
     }
 }
 
-void printJson(const std::vector<Row>& rows, bool lighten, FILE* out) {
+void printJson(const GradedClass& graded, Columns columns, FILE* out) {
+    const std::vector<GradeRow>& rows = graded.rows;
     std::string text = "[";
-    for (size_t n = 0; n < rows.size(); ++n) {
-        const Row& r = rows[n];
-        text += n == 0 ? "\n" : ",\n";
+    for (const int n : graded.order) {
+        const GradeRow& r = rows[n];
+        text += text.size() == 1 ? "\n" : ",\n";
         JsonObject o(text);
         o.text("file", r.file.c_str());
         if (r.readable) {
@@ -184,7 +185,14 @@ void printJson(const std::vector<Row>& rows, bool lighten, FILE* out) {
         o.number("overallEfficiency", r.stable, r.efficiency);
         o.number("worstMember", r.worst != 0, r.worst);
         o.number("worstRatio", r.worst != 0, r.worstRatio);
-        if (lighten) o.number("lightestWeight", r.lightened, r.lightestWeight);
+        if (columns.lighten) o.number("lightestWeight", r.lightened, r.lightestWeight);
+        if (columns.rules) {
+            if (r.readable) {
+                o.text("rules", rulesText(r).c_str());
+            } else {
+                o.key("rules") += "null";
+            }
+        }
         o.key("similar_to") += '[';
         for (size_t k = 0; k < r.similar.size(); ++k) {
             if (k > 0) text += ',';
@@ -196,11 +204,42 @@ void printJson(const std::vector<Row>& rows, bool lighten, FILE* out) {
         text += ']';
         o.close();
     }
-    text += rows.empty() ? "]\n" : "\n]\n";
+    text += graded.order.empty() ? "]\n" : "\n]\n";
     std::fputs(text.c_str(), out);
 }
 
+// The bridge and, when it failed, its worst member's forces, while the run still holds them.
+void drawPictures(GradeRow& r, const BridgeRun& run) {
+    r.drawing = bridgeSvg(run.model, r.stable);
+    if (r.standing != Standing::Failed || r.worst == 0) return;
+    r.worstChart = forcesSvg(forceTableOf(run, r.worst), fileTitle(r.file.c_str()));
+}
+
+// The line of the assignment at path that sets key, 0 when none does.
+int lineOfKey(const std::string& path, std::string_view key) {
+    std::string text;
+    if (!readWholeFile(path.c_str(), text, ASSIGNMENT_MAX_BYTES)) return 0;
+    int number = 1;
+    for (size_t at = 0; at < text.size(); ++number) {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        std::string_view line = std::string_view(text).substr(at, end - at);
+        at = end + 1;
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+        if (line.substr(0, key.size()) != key) continue;
+        line.remove_prefix(key.size());
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+        if (!line.empty() && line.front() == '=') return number;
+    }
+    return 0;
+}
+
 }  // namespace
+
+std::string rulesText(const GradeRow& row) {
+    std::string text;
+    for (const std::string& limit : row.brokenLimits) text += (text.empty() ? "" : " ") + limit;
+    return text.empty() ? "ok" : text;
+}
 
 std::vector<std::string> collectBridgeFiles(const std::vector<std::string>& arguments) {
     std::vector<std::string> files;
@@ -224,19 +263,19 @@ std::vector<std::string> collectBridgeFiles(const std::vector<std::string>& argu
     return files;
 }
 
-int gradeFiles(const std::vector<std::string>& files, const GradeSettings& settings, FILE* out) {
+GradedClass gradeClass(const std::vector<std::string>& files, const GradeSettings& settings) {
     auto run = BridgeRun::create(settings.options);
-    std::vector<Row> rows;
+    GradedClass graded;
+    std::vector<GradeRow>& rows = graded.rows;
     std::vector<Design> designs;
     std::vector<int> rowOfDesign;
-    int unreadable = 0;
     for (size_t n = 0; n < files.size(); ++n) {
         const std::string& file = files[n];
         if (settings.progress) std::fprintf(stderr, "\rgrading %zu of %zu", n + 1, files.size());
         const BridgeFileResult loaded = run->load(file.c_str());
         if (!loaded.ok()) {
-            ++unreadable;
-            Row r;
+            ++graded.unreadable;
+            GradeRow r;
             r.file = file;
             r.result = std::string("unreadable: ") + loaded.reason;
             rows.push_back(std::move(r));
@@ -246,10 +285,17 @@ int gradeFiles(const std::vector<std::string>& files, const GradeSettings& setti
         rowOfDesign.push_back(static_cast<int>(rows.size()));
         run->calculate();
         rows.push_back(rowOf(file, *run));
+        GradeRow& r = rows.back();
+        if (settings.assignment) {
+            r.brokenLimits = brokenLimits(*settings.assignment, run->model);
+            if (r.standing == Standing::PassedWithinRules && !r.brokenLimits.empty())
+                r.standing = Standing::PassedBreakingRules;
+        }
+        if (settings.pictures) drawPictures(r, *run);
         if (settings.lighten && run->check == nullptr) {
             const LightenResult lightest = lightenBridge(*run);
-            rows.back().lightened = lightest.found;
-            rows.back().lightestWeight = lightest.weightAfter;
+            r.lightened = lightest.found;
+            r.lightestWeight = lightest.weightAfter;
         }
     }
     if (settings.progress) std::fprintf(stderr, "\r%-40s\r", "");
@@ -259,21 +305,69 @@ int gradeFiles(const std::vector<std::string>& files, const GradeSettings& setti
         rows[a].similar.push_back({b, p.likeness});
         rows[b].similar.push_back({a, p.likeness});
     }
-    for (Row& r : rows) {
+    for (GradeRow& r : rows) {
         std::sort(r.similar.begin(), r.similar.end(),
                   [](const SimilarFile& x, const SimilarFile& y) { return x.row < y.row; });
     }
 
+    graded.order.resize(rows.size());
+    std::iota(graded.order.begin(), graded.order.end(), 0);
+    if (settings.ranked) {
+        // Unreadable rows have no weight (0), so their ties keep the order of the files.
+        std::stable_sort(graded.order.begin(), graded.order.end(), [&](int a, int b) {
+            if (rows[a].standing != rows[b].standing) return rows[a].standing < rows[b].standing;
+            return rows[a].weight < rows[b].weight;
+        });
+    }
+    return graded;
+}
+
+void printGrades(const GradedClass& graded, const GradeSettings& settings, FILE* out) {
+    const Columns columns{settings.lighten, settings.assignment != nullptr};
     switch (settings.format) {
         case GradeFormat::Table:
-            printTable(rows, settings.lighten, out);
+            printTable(graded, columns, out);
             break;
         case GradeFormat::Csv:
-            printCsv(rows, settings.lighten, out);
+            printCsv(graded, columns, out);
             break;
         case GradeFormat::Json:
-            printJson(rows, settings.lighten, out);
+            printJson(graded, columns, out);
+            break;
+        case GradeFormat::None:
             break;
     }
-    return unreadable;
+}
+
+int gradeFiles(const std::vector<std::string>& files, const GradeSettings& settings, FILE* out) {
+    const GradedClass graded = gradeClass(files, settings);
+    printGrades(graded, settings, out);
+    return graded.unreadable;
+}
+
+CommandResult readAssignmentFor(const std::string& path, const AnalysisOptions& flags, Assignment& assignment,
+                                AnalysisOptions& options) {
+    const AssignmentRead read = loadAssignmentFile(path.c_str());
+    if (!read.ok) return CommandResult::failed(CLI_FILE_ERROR, path, read.reason);
+    assignment = read.assignment;
+    const struct {
+        int flag;
+        const std::optional<bool>& fixed;
+        const char* flagName;
+        const char* key;
+    } fixedOptions[] = {
+        {flags.includeDeadLoad, assignment.deadLoad, "--dead-load", "dead_load"},
+        {flags.includeDeckWeight, assignment.deckWeight, "--deck-weight", "deck_weight"},
+        {flags.includeExtraLiveLoad, assignment.extraLiveLoad, "--live-load", "extra_live_load"},
+        {flags.useMinMemberForce, assignment.minMemberForce, "--min-force", "min_member_force"},
+    };
+    for (const auto& o : fixedOptions) {
+        if (!o.flag || !o.fixed || *o.fixed) continue;
+        const int line = lineOfKey(path, o.key);
+        std::string where = path;
+        if (line != 0) where += ", line " + std::to_string(line);
+        return {CLI_USAGE_ERROR, std::string(o.flagName) + " contradicts " + where + ": " + o.key + " = no"};
+    }
+    options = optionsUnder(assignment, flags);
+    return {};
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/bridge_run.h"
+#include "cli/class_report.h"
 #include "cli/forces.h"
 #include "cli/grade.h"
 #include "cli/lighten.h"
@@ -31,7 +32,8 @@ constexpr size_t kProgressThreshold = 20;
 const char kUsage[] =
     "Usage:\n"
     "  trussmill-cli analyze [OPTIONS] [--json] FILE.BRG\n"
-    "  trussmill-cli grade [OPTIONS] [--csv | --json] [--lighten] FILES_OR_FOLDERS...\n"
+    "  trussmill-cli grade [OPTIONS] [--assignment FILE] [--csv | --json] [--html OUT.html]\n"
+    "                      [--lighten] FILES_OR_FOLDERS...\n"
     "  trussmill-cli dxf FILE.BRG OUT.DXF\n"
     "  trussmill-cli vrml FILE.BRG OUT.WRL\n"
     "  trussmill-cli report [--results] [OPTIONS] FILE.BRG OUT.pdf\n"
@@ -40,6 +42,7 @@ const char kUsage[] =
     "  trussmill-cli forces [OPTIONS] FILE.BRG OUT.csv|OUT.svg|OUT.png [--member N]\n"
     "  trussmill-cli lighten [OPTIONS] FILE.BRG OUT.BRG\n"
     "  trussmill-cli --help\n"
+    "  trussmill-cli --version\n"
     "\n"
     "Commands:\n"
     "  analyze  Loads the bridge, runs the check the program makes before an analysis and, when it\n"
@@ -71,6 +74,18 @@ const char kUsage[] =
     "           10 ft, or after adding, removing or resizing at most two members); CSV writes\n"
     "           them as same:FILE;near:FILE. --lighten adds lightestWeight, the weight lighten\n"
     "           finds for the bridge's geometry (empty when no sizes let it pass).\n"
+    "           --assignment FILE grades under a contest's rules (see ASSIGNMENT below): its\n"
+    "           options are used, and every row gets rules: \"ok\" or the limits the bridge\n"
+    "           breaks, one sentence each (CSV and JSON: before similar_to; the table: ok or\n"
+    "           broken, the sentences under the row). A flag for an option the assignment\n"
+    "           turns off is a usage error. --html OUT.html writes one page for a browser or a\n"
+    "           printer: the rules, every row with a drawing of the bridge (failed members\n"
+    "           red) and links between copied designs, and the force chart of each failed\n"
+    "           bridge's worst member; standard output then gets only --csv or --json. With\n"
+    "           --assignment or --html the rows are ranked: passed within the rules, passed\n"
+    "           breaking them, failed, unstable, stopped by the check (each lightest first,\n"
+    "           then in file order), and unreadable files last; without them the rows keep\n"
+    "           the order of the files.\n"
     "  dxf      Writes the DXF drawing the program's Make DXF command writes, to OUT.DXF.\n"
     "  vrml     Writes the VRML 1.0 scene the program's Make VRML command writes, to OUT.WRL.\n"
     "  report   Writes the printed data report (joints and members with their loads and allowable\n"
@@ -117,6 +132,12 @@ const char kUsage[] =
     "  --live-load    include the additional live load\n"
     "  --min-force    design every member for a minimum force of 6 kips\n"
     "\n"
+    "ASSIGNMENT (NAME.trussmill-assignment): UTF-8 lines of key = value; '#' at the start of a\n"
+    "line or after a blank starts a comment. Each key at most once: title; dead_load,\n"
+    "deck_weight, extra_live_load, min_member_force (yes or no: the option fixed on or off);\n"
+    "max_joints, max_members, max_weight (kips); due (YYYY-MM-DD, shown, not enforced). An\n"
+    "assignment that cannot be read is refused as FILE: line N: reason, exit status 1.\n"
+    "\n"
     "Exit status: 0 done, 1 a file could not be read or written (the reason names the file), a\n"
     "report's bridge cannot be analysed, or the bridge has no forces or no passing sizes,\n"
     "2 a usage error.\n";
@@ -137,6 +158,12 @@ int writeError(const char* path, int error) {
     return fileError(path, reason.c_str());
 }
 
+int finish(const CommandResult& result) {
+    if (result.status == kUsageError) return usageError(result.error.c_str());
+    if (!result.error.empty()) std::fprintf(stderr, "trussmill-cli: %s\n", result.error.c_str());
+    return result.status;
+}
+
 struct CommandLine {
     AnalysisOptions options{};
     bool json = false;
@@ -144,13 +171,26 @@ struct CommandLine {
     bool review = false;
     bool results = false;
     bool lighten = false;
-    int member = 0;  // --member N, 0 = every member
+    int member = 0;          // --member N, 0 = every member
+    std::string assignment;  // --assignment FILE
+    std::string html;        // --html OUT.html
     std::vector<std::string> operands;
 };
 
-// Takes the flags a command allows (a string of the letters j, c, r, s, o, l, m: --json, --csv,
-// --review, --results, the analysis options, --lighten, --member N) in any position; everything
-// else is an operand.
+// The file name after the flag at argv[i], which then moves past it. A flag given twice or
+// without a name is an error.
+bool takeFileName(int argc, char** argv, int& i, std::string& value, std::string& error) {
+    if (i + 1 >= argc || argv[i + 1][0] == '\0' || !value.empty()) {
+        error = std::string(argv[i]) + (value.empty() ? " takes a file name" : " is given twice");
+        return false;
+    }
+    value = argv[++i];
+    return true;
+}
+
+// Takes the flags a command allows (a string of the letters j, c, r, s, o, l, m, a, h: --json,
+// --csv, --review, --results, the analysis options, --lighten, --member N, --assignment FILE,
+// --html OUT) in any position; everything else is an operand.
 bool parse(int argc, char** argv, const char* allowed, CommandLine& line, std::string& error) {
     auto allows = [&](char c) { return std::strchr(allowed, c) != nullptr; };
     bool operandsOnly = false;
@@ -187,6 +227,10 @@ bool parse(int argc, char** argv, const char* allowed, CommandLine& line, std::s
             }
             line.member = static_cast<int>(n);
             ++i;
+        } else if (allows('a') && std::strcmp(a, "--assignment") == 0) {
+            if (!takeFileName(argc, argv, i, line.assignment, error)) return false;
+        } else if (allows('h') && std::strcmp(a, "--html") == 0) {
+            if (!takeFileName(argc, argv, i, line.html, error)) return false;
         } else {
             error = std::string("unknown option ") + a + " for " + argv[1];
             return false;
@@ -218,15 +262,33 @@ int analyzeCommand(const CommandLine& line) {
 
 int gradeCommand(const CommandLine& line) {
     if (line.operands.empty()) return usageError("grade takes at least one file or folder");
-    const std::vector<std::string> files = collectBridgeFiles(line.operands);
     if (line.csv && line.json) return usageError("grade writes --csv or --json, not both");
     GradeSettings settings;
     settings.options = line.options;
-    settings.format = line.csv ? GradeFormat::Csv : line.json ? GradeFormat::Json : GradeFormat::Table;
+    Assignment assignment;
+    if (!line.assignment.empty()) {
+        const CommandResult read =
+            readAssignmentFor(line.assignment, line.options, assignment, settings.options);
+        // A flag against the assignment is one line: the usage says nothing about it.
+        if (read.status != kOk) {
+            std::fprintf(stderr, "trussmill-cli: %s\n", read.error.c_str());
+            return read.status;
+        }
+        settings.assignment = &assignment;
+    }
+    const std::vector<std::string> files = collectBridgeFiles(line.operands);
+    settings.format = line.csv            ? GradeFormat::Csv
+                      : line.json         ? GradeFormat::Json
+                      : line.html.empty() ? GradeFormat::Table
+                                          : GradeFormat::None;
     settings.lighten = line.lighten;
+    settings.ranked = settings.assignment != nullptr || !line.html.empty();
+    settings.pictures = !line.html.empty();
     settings.progress = files.size() >= kProgressThreshold && ::isatty(STDERR_FILENO) != 0;
-    gradeFiles(files, settings, stdout);
-    return kOk;
+    const GradedClass graded = gradeClass(files, settings);
+    printGrades(graded, settings, stdout);
+    if (line.html.empty()) return kOk;
+    return finish(writeClassReport(graded, settings, line.html));
 }
 
 int exportCommand(const CommandLine& line, bool dxf) {
@@ -304,12 +366,6 @@ int replayCommand(int argc, char** argv) {
     return runReplay(request);
 }
 
-int finish(const CommandResult& result) {
-    if (result.status == kUsageError) return usageError(result.error.c_str());
-    if (!result.error.empty()) std::fprintf(stderr, "trussmill-cli: %s\n", result.error.c_str());
-    return result.status;
-}
-
 int forcesCommand(const CommandLine& line) {
     if (line.operands.size() != 2) return usageError("forces takes a bridge file and an output file");
     auto run = loadRun(line.operands[0], line.options);
@@ -334,6 +390,10 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return kOk;
     }
+    if (std::strcmp(command, "--version") == 0 && argc == 2) {
+        std::printf("trussmill-cli %s\n", TRUSSMILL_VERSION);
+        return kOk;
+    }
     if (std::strcmp(command, "replay") == 0) return replayCommand(argc, argv);
     struct {
         const char* name;
@@ -343,7 +403,7 @@ int main(int argc, char** argv) {
         // One command per line, kept by hand.
         // clang-format off
         {"analyze", "oj", analyzeCommand},
-        {"grade", "ocjl", gradeCommand},
+        {"grade", "ocjlah", gradeCommand},
         {"dxf", "", dxfCommand},
         {"vrml", "", vrmlCommand},
         {"render", "or", renderCommand},

@@ -1,8 +1,10 @@
-// The teacher and student tools run as a user would: grade naming copied designs, lighten writing
-// a passing bridge, the forces and lighten commands refusing what they cannot use, and their help.
+// The teacher and student tools run as a user would: grade naming copied designs and judging a
+// class under an assignment, lighten writing a passing bridge, the forces and lighten commands
+// refusing what they cannot use, and their help.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <string>
@@ -25,13 +27,15 @@ bool save(const std::string& path, TestBridge bridge) {
 TEST(TeacherTools, UsageAndHelp) {
     for (const char* command :
          {"grade --csv --json x.BRG", "forces x.BRG", "forces --review a b", "lighten a.BRG",
-          "lighten --member 3 a b", "analyze --lighten x.BRG", "render --member 2 a b"}) {
+          "lighten --member 3 a b", "analyze --lighten x.BRG", "render --member 2 a b",
+          "grade --html a --html b x.BRG", "grade x.BRG --assignment", "analyze --assignment a x.BRG"}) {
         const CliRun r = cli(command);
         EXPECT_EQ(r.status, 2) << command;
         EXPECT_NE(r.err.find("Usage:"), std::string::npos) << command;
     }
     const CliRun help = cli("--help");
-    for (const char* word : {"forces", "lighten", "--member", "--lighten", "similar_to", "--json"}) {
+    for (const char* word :
+         {"forces", "lighten", "--member", "--lighten", "similar_to", "--json", "--assignment", "--html"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
 }
@@ -89,6 +93,97 @@ TEST(TeacherTools, GradeFindsCopiedDesigns) {
     EXPECT_NE(table.out.find("    same design as: " + cls + "/bob.BRG\n    near: " + cls + "/carl.BRG\n"),
               std::string::npos)
         << table.out;
+}
+
+// The CSV's rows as their file names (the first field) and the field under heading.
+std::vector<std::pair<std::string, std::string>> csvColumn(const std::string& csv,
+                                                           const std::string& heading) {
+    std::istringstream in(csv);
+    std::string line;
+    std::getline(in, line);
+    const size_t column = std::count(line.begin(), line.begin() + line.find("," + heading + ",") + 1, ',');
+    std::vector<std::pair<std::string, std::string>> rows;
+    while (std::getline(in, line)) {
+        std::vector<std::string> fields(1);
+        for (char c : line) {
+            if (c == ',') {
+                fields.emplace_back();
+            } else {
+                fields.back() += c;
+            }
+        }
+        const std::string& file = fields[0];
+        rows.push_back({file.substr(file.rfind('/') + 1), fields.at(column)});
+    }
+    return rows;
+}
+
+TEST(TeacherTools, GradeUnderAnAssignment) {
+    const std::string dir = scratch("assignment");
+    const std::string cls = dir + "/class";
+    ::mkdir(cls.c_str(), 0755);
+    // Under the truss's own weight the Pratt truss passes and the others fail; heavy is the Pratt
+    // truss with every member a size larger, which passes too but weighs more than the limit.
+    TestBridge heavy = sample("PRATT.BRG");
+    for (int i = 1; i <= heavy.model.memberCount; ++i)
+        heavy = resized(heavy, i, std::min(12, heavy.model.members[i].size + 1));
+    ASSERT_TRUE(save(cls + "/a_deck.BRG", sample("DECK.BRG")));
+    write(cls + "/b_junk.BRG", "not a bridge");
+    ASSERT_TRUE(save(cls + "/c_warren.BRG", sample("WARREN.BRG")));
+    ASSERT_TRUE(save(cls + "/d_heavy.BRG", heavy));
+    ASSERT_TRUE(save(cls + "/e_howe.BRG", sample("HOWE.BRG")));
+    ASSERT_TRUE(save(cls + "/f_pratt.BRG", sample("PRATT.BRG")));
+    const std::string rules = dir + "/contest.trussmill-assignment";
+    write(rules,
+          "title = Spring contest\ndead_load = yes\n  deck_weight = no  # not this year\nmax_joints = 16\n"
+          "max_weight = 120\n");
+
+    // The options are the assignment's: Howe passes alone and fails under its own weight. Rows are
+    // ranked: passing within the rules, passing against them, failed, unreadable; lightest first.
+    EXPECT_NE(cli("grade --csv " + cls).out.find("e_howe.BRG,e_howe,16,29,115.41,passed,"),
+              std::string::npos);
+    const CliRun graded = cli("grade --csv --assignment " + rules + " " + cls);
+    ASSERT_EQ(graded.status, 0) << graded.err;
+    const std::string joints = "This bridge has 17 joints; the assignment allows 16.";
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"f_pratt.BRG", "ok"},    {"d_heavy.BRG", "This bridge weighs "}, {"e_howe.BRG", "ok"},
+        {"c_warren.BRG", joints}, {"a_deck.BRG", "This bridge weighs "},  {"b_junk.BRG", ""}};
+    const auto column = csvColumn(graded.out, "rules");
+    ASSERT_EQ(column.size(), expected.size()) << graded.out;
+    for (size_t k = 0; k < expected.size(); ++k) {
+        EXPECT_EQ(column[k].first, expected[k].first) << graded.out;
+        EXPECT_EQ(column[k].second.rfind(expected[k].second, 0), 0u) << column[k].second;
+    }
+    const auto results = csvColumn(graded.out, "result");
+    EXPECT_EQ(results[1].second + results[2].second, "passedfailed") << graded.out;
+    // The table gives "broken" and the sentences under the row; JSON the same text.
+    EXPECT_NE(cli("grade --assignment " + rules + " " + cls).out.find(" FAIL broken\n    " + joints + "\n"),
+              std::string::npos);
+    EXPECT_NE(cli("grade --json --assignment " + rules + " " + cls + "/c_warren.BRG")
+                  .out.find("\"rules\":\"" + joints +
+                            " This bridge weighs 132.2 kips; the assignment allows 120.\",\"similar_to\""),
+              std::string::npos);
+
+    // A flag the assignment agrees with changes nothing; one it turns off is refused in one line
+    // naming the flag and the line; an assignment that cannot be read is refused with its line.
+    EXPECT_EQ(cli("grade --csv --dead-load --assignment " + rules + " " + cls).out, graded.out);
+    const CliRun against = cli("grade --deck-weight --assignment " + rules + " " + cls);
+    EXPECT_EQ(against.status, 2);
+    EXPECT_EQ(against.err,
+              "trussmill-cli: --deck-weight contradicts " + rules + ", line 3: deck_weight = no\n");
+    EXPECT_TRUE(against.out.empty());
+    write(dir + "/typo.trussmill-assignment", "title = x\n\nmax_wieght = 3\n");
+    const CliRun typo = cli("grade --assignment " + dir + "/typo.trussmill-assignment " + cls);
+    EXPECT_EQ(typo.status, 1);
+    EXPECT_EQ(typo.err,
+              "trussmill-cli: " + dir + "/typo.trussmill-assignment: line 3: unknown key 'max_wieght'\n");
+    EXPECT_TRUE(typo.out.empty());
+
+    // The class page is written whole or not at all.
+    const CliRun page = cli("grade --html " + dir + "/none/page.html " + cls);
+    EXPECT_EQ(page.status, 1);
+    EXPECT_EQ(page.err,
+              "trussmill-cli: " + dir + "/none/page.html: cannot be written: No such file or directory\n");
 }
 
 TEST(TeacherTools, LightenWritesAPassingBridge) {
