@@ -125,9 +125,17 @@ void drawMember(ChartCanvas& c, const Layout& l, const ForceTable& table, const 
     appendFormat(attributes, "class=\"member\" data-member=\"%d\" data-failed=\"%d\"", m.member,
                  m.failed ? 1 : 0);
     c.beginGroup(attributes);
-    std::string title;
-    appendFormat(title, "Member %d: joints %d-%d, size %d", m.member, m.startJoint, m.endJoint, m.size);
     if (!l.detailed) {
+        // The title gives up words until it fits beside FAIL in its panel: the joints' first, then
+        // the member's (the widest is member 150 between joints 61 and 62, size 12).
+        const double room = l.plotRight - 8.0 - (m.failed ? CHART_CHAR_WIDTH * 5.0 : 0.0);
+        std::string title;
+        for (const char* format :
+             {"Member %d: joints %d-%d, size %d", "Member %d: %d-%d, size %d", "M%d: %d-%d, size %d"}) {
+            title.clear();
+            appendFormat(title, format, m.member, m.startJoint, m.endJoint, m.size);
+            if (CHART_CHAR_WIDTH * double(title.size()) <= room) break;
+        }
         c.text({left + 8.0, top + 12.0}, title, m.failed ? kFailed : kInk, TextAnchor::Start, "title");
         if (m.failed)
             c.text({double(left + l.plotRight), top + 12.0}, "FAIL", kFailed, TextAnchor::End, "title");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/chart_canvas.h"
 #include "cli/force_chart.h"
 #include "cli/forces.h"
 #include "files/bridge_file.h"
@@ -228,6 +229,29 @@ TEST(Forces, ChartDrawnWithTheRaster) {
     EXPECT_EQ(table.members[0].controlling, 0);   // member 1: +120 with the truck on joint 2
     EXPECT_EQ(table.members[4].controlling, 1);   // member 5: -160 with the truck on joint 3
     EXPECT_EQ(table.members[9].controlling, -1);  // member 10 carries nothing
+
+    // A panel's title and FAIL never run into each other, in the widest case there is: member 150
+    // between joints 61 and 62, size 12. Both canvases set text in cells of CHART_CHAR_WIDTH.
+    ForceTable widest = forceTableOf(*run, 0);
+    MemberForces& m = widest.members[0];
+    m.member = 150;
+    m.startJoint = 61;
+    m.endJoint = 62;
+    m.size = 12;
+    m.failed = true;
+    const std::string svg = forcesSvg(widest, "WORKED");
+    auto titleText = [&svg](const std::string& starting, double& x) {
+        const size_t at = svg.find("\">" + starting);
+        if (at == std::string::npos) return std::string();
+        const size_t open = svg.rfind("<text", at);
+        x = std::atof(svg.c_str() + svg.find("x=\"", open) + 3);
+        return svg.substr(at + 2, svg.find('<', at) - at - 2);
+    };
+    double titleX = 0, failX = 0;
+    const std::string title = titleText("M", titleX);
+    ASSERT_EQ(titleText("FAIL", failX), "FAIL");
+    EXPECT_NE(title.find("150"), std::string::npos) << title;
+    EXPECT_LE(titleX + CHART_CHAR_WIDTH * double(title.size() + 1), failX - 4 * CHART_CHAR_WIDTH) << title;
 }
 
 }  // namespace
