@@ -2,6 +2,7 @@
 // Exit status: 0 done, 1 a file could not be read or written, 2 the command line was wrong.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -380,9 +381,51 @@ int lightenCommand(const CommandLine& line) {
     return finish(lightenToFile(*run, line.operands[0], line.operands[1], stdout));
 }
 
-}  // namespace
+// Standard output, written through a stream of the tool's own so that the reason a write failed is
+// kept: stdio itself keeps only that one did.
+struct OutputSink {
+    int error = 0;  // the errno of the first failed write or close; 0 while none failed
+};
 
-int main(int argc, char** argv) {
+ssize_t writeToStandardOutput(void* cookie, const char* data, size_t size) {
+    auto* sink = static_cast<OutputSink*>(cookie);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t written = ::write(STDOUT_FILENO, data + done, size - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (sink->error == 0) sink->error = written < 0 ? errno : ENOSPC;
+            return done > 0 ? ssize_t(done) : -1;
+        }
+        done += size_t(written);
+    }
+    return ssize_t(done);
+}
+
+int closeStandardOutput(void* cookie) {
+    auto* sink = static_cast<OutputSink*>(cookie);
+    if (::close(STDOUT_FILENO) == 0 || errno == EBADF)
+        return 0;  // a file system may report a lost write only now
+    if (sink->error == 0) sink->error = errno;
+    return -1;
+}
+
+// Standard output as the command left it: written out whole, or the run fails. A reader that went
+// away (a pipe that `head` closed) ends the run quietly, as Unix tools end; any other failure is
+// told in one line. Either way the status says that output was lost.
+int withOutputDelivered(int status, const OutputSink& sink) {
+    const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (std::fclose(stdout) != 0 || failed || sink.error != 0) {
+        if (sink.error != EPIPE) {
+            std::fprintf(stderr, "trussmill-cli: cannot write the output: %s\n",
+                         std::strerror(sink.error != 0 ? sink.error : EIO));
+        }
+        return status == kOk ? kFileError : status;
+    }
+    return status;
+}
+
+int runCommand(int argc, char** argv) {
     if (argc < 2) return usageError("no command given");
     const char* command = argv[1];
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ||
@@ -420,4 +463,17 @@ int main(int argc, char** argv) {
         return c.run(line);
     }
     return usageError((std::string("unknown command ") + command).c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    OutputSink sink;
+    const cookie_io_functions_t functions{nullptr, writeToStandardOutput, nullptr, closeStandardOutput};
+    if (FILE* out = ::fopencookie(&sink, "w", functions)) {
+        // Line by line to a terminal, in blocks elsewhere, as stdio would.
+        std::setvbuf(out, nullptr, ::isatty(STDOUT_FILENO) ? _IOLBF : _IOFBF, BUFSIZ);
+        stdout = out;
+    }
+    return withOutputDelivered(runCommand(argc, argv), sink);
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "files/bridge_file.h"
 #include "files/dxf_export.h"
@@ -126,6 +127,33 @@ TEST(Cli, UsageErrorsAndHelp) {
          {"analyze", "grade", "dxf", "vrml", "render", "--dead-load", "--min-force", "caseForces"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
+}
+
+// Output that cannot be written is a failure, never a success: every command that writes to
+// standard output, onto a full disk, says why in one line and ends with status 1; a reader that
+// stops early (a closed pipe, SIGPIPE ignored) ends it quietly, but not with status 0.
+TEST(Cli, OutputThatCannotBeWrittenIsAFailure) {
+    const std::string pratt = example("PRATT.BRG");
+    const std::string lightened = scratchFolder("cli-full") + "/light.BRG";
+    const std::string err = scratchFolder("cli-full") + "/err.txt";
+    auto status = [&](const std::string& redirected) {
+        const int raw =
+            std::system(("\"" + std::string(TRUSSMILL_CLI) + "\" " + redirected + " 2>" + err).c_str());
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    };
+    for (const std::string& command : std::vector<std::string>{
+             "--help", "--version", "analyze " + pratt, "analyze --json " + pratt, "grade " + pratt,
+             "grade --csv " + pratt, "grade --json " + pratt, "lighten " + pratt + " " + lightened}) {
+        EXPECT_EQ(status(command + " >/dev/full"), 1) << command;
+        EXPECT_EQ(slurp(err), "trussmill-cli: cannot write the output: No space left on device\n") << command;
+    }
+    std::string many;
+    for (int i = 0; i < 200; ++i) many += " " + pratt;
+    const std::string piped = "grade --json" + many + " | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}";
+    const int raw = std::system(
+        ("bash -c 'trap \"\" PIPE; \"" + std::string(TRUSSMILL_CLI) + "\" " + piped + "' 2>" + err).c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    EXPECT_EQ(slurp(err), "");
 }
 
 TEST(Cli, GradesAFolderAndGoesOnPastBadFiles) {
