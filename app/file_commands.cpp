@@ -260,6 +260,12 @@ void MainWindow::print() {
     const PrintOutcome printed =
         results ? printResults(*printer, p.model, p.options, p.results, shell_.localTime())
                 : printData(*printer, p.model, p.memberSizes, shell_.localTime());
+    const std::string refusal = printed == PrintOutcome::Refused ? printer->refusal() : std::string();
     printer.reset();  // the document goes to the printer
     if (printed == PrintOutcome::NoFont) shell_.messageBox(printFontFailureBox());
+    if (printed == PrintOutcome::Refused) {
+        const std::string text = "The report could not be printed: " +
+                                 (refusal.empty() ? std::string("the printer refused it") : refusal) + ".";
+        notice(text.c_str(), true, " ");
+    }
 }

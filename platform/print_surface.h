@@ -4,6 +4,7 @@
 // of the printable area. Rectangles and ellipses are filled white, text is drawn black on white.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/raster/surface.h"
@@ -17,6 +18,10 @@ class PrintSurface {
     // Called once, before the first page, with the name the print queue shows. Returns false when
     // the printer refuses the job; the caller may go on drawing, which then prints nothing.
     virtual bool startDocument(std::string_view name) = 0;
+
+    // After startDocument returned false: why, in words for the user ("the file /tmp/x.pdf cannot
+    // be written: Permission denied"); empty when the printer gave no reason.
+    virtual std::string refusal() const = 0;
 
     // Called before drawing on each page, and endPage after it. A new page starts with the window
     // origin at (0, 0), a black pen of width 0 and no font selected (drawing text then uses the

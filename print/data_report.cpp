@@ -111,7 +111,7 @@ PrintOutcome printData(PrintSurface& printer, BridgeModel& model, const MemberSi
                        const LocalTime& date) {
     prepareDataReport(model, memberSizes);
     ReportDocument document(printer, "Trussmill - OUTPUT - Kelvane", 20, 10);
-    if (!document.begin()) return PrintOutcome::NoFont;
+    if (const PrintOutcome begun = document.begin(); begun != PrintOutcome::Printed) return begun;
     drawBridgePicture(printer, model, JointMarks::Numbered);
     summary(document, model, date);
     jointHeadings(printer, -560, -580);

@@ -44,14 +44,14 @@ constexpr Pen WHITE_PEN{WHITE, 1};
 ReportDocument::ReportDocument(PrintSurface& printer, const char* title, int firstTitleX, int laterTitleX)
     : printer_(printer), title_(title), firstTitleX_(firstTitleX), laterTitleX_(laterTitleX) {}
 
-bool ReportDocument::begin() {
-    if (!printer_.selectFont(FONT_HEIGHT_UNITS)) return false;
-    printer_.startDocument(DOCUMENT_NAME);
+PrintOutcome ReportDocument::begin() {
+    if (!printer_.selectFont(FONT_HEIGHT_UNITS)) return PrintOutcome::NoFont;
+    if (!printer_.startDocument(DOCUMENT_NAME)) return PrintOutcome::Refused;
     printer_.startPage();
     printer_.selectFont(FONT_HEIGHT_UNITS);
     frame(firstTitleX_);
     line_ = 0;
-    return true;
+    return PrintOutcome::Printed;
 }
 
 void ReportDocument::frame(int titleX) {

@@ -7,6 +7,7 @@
 #include "model/bridge_model.h"
 #include "platform/print_surface.h"
 #include "platform/shell.h"
+#include "print/reports.h"
 
 namespace report {
 
@@ -38,8 +39,9 @@ class ReportDocument {
     ReportDocument(PrintSurface& printer, const char* title, int firstTitleX, int laterTitleX);
 
     // Makes the report font (nothing is started without it), then starts the document and the first
-    // page with its frame and title. Returns false when the font cannot be made.
-    bool begin();
+    // page with its frame and title. Returns Printed when the report may go on, NoFont when the
+    // font cannot be made, Refused when the printer refuses the job.
+    PrintOutcome begin();
 
     // Ends the page and starts the next one with the frame, the title and, when given, the
     // table's headings at HEADING_Y and UNITS_Y; the next row goes on line CONTINUED_LINE + 1.

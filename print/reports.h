@@ -15,6 +15,7 @@
 enum class PrintOutcome : uint8_t {
     Printed,  // the whole document went to the surface
     NoFont,   // the report font could not be made; nothing was started on the surface
+    Refused,  // the printer refused the job (PrintSurface::refusal says why); nothing was drawn
 };
 
 // Brings the values the data report prints up to date: geometry, allowable forces and all three

@@ -75,7 +75,7 @@ void memberRows(ReportDocument& document, const BridgeModel& model) {
 PrintOutcome printResults(PrintSurface& printer, const BridgeModel& model, const AnalysisOptions& options,
                           const AnalysisResults& results, const LocalTime& date) {
     ReportDocument document(printer, "Trussmill - RESULTS - Kelvane", 20, 20);
-    if (!document.begin()) return PrintOutcome::NoFont;
+    if (const PrintOutcome begun = document.begin(); begun != PrintOutcome::Printed) return begun;
     drawBridgePicture(printer, model, JointMarks::Dots);
     summary(document, model, options, results, date);
     resultHeadings(printer, -560, -580);

@@ -1,6 +1,7 @@
 // The headless printer: a print surface that records every call, and a renderer that draws the
 // recorded pages with the raster for inspection.
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "platform/headless/headless_shell.h"
@@ -19,16 +20,17 @@ PrintOp makeOp(PrintOpKind kind, int a = 0, int b = 0, int c = 0, int d = 0) {
 
 class RecordingPrintSurface final : public PrintSurface {
   public:
-    RecordingPrintSurface(PrintJobRecord& job, bool fontsAvailable)
-        : job_(job), fontsAvailable_(fontsAvailable) {}
+    RecordingPrintSurface(PrintJobRecord& job, bool fontsAvailable, std::string refusal)
+        : job_(job), fontsAvailable_(fontsAvailable), refusal_(std::move(refusal)) {}
     ~RecordingPrintSurface() override { add(makeOp(PrintOpKind::Release)); }
 
     bool startDocument(std::string_view name) override {
         PrintOp op = makeOp(PrintOpKind::StartDocument);
         op.text = std::string(name);
         add(std::move(op));
-        return true;
+        return refusal_.empty();
     }
+    std::string refusal() const override { return refusal_; }
     void startPage() override {
         pen_ = Pen{BLACK, 0};
         add(makeOp(PrintOpKind::StartPage));
@@ -65,6 +67,7 @@ class RecordingPrintSurface final : public PrintSurface {
 
     PrintJobRecord& job_;
     bool fontsAvailable_;
+    std::string refusal_;  // the printer refuses every job when not empty
     Pen pen_{BLACK, 0};
 };
 
@@ -73,8 +76,9 @@ constexpr int PAGE_HEIGHT_UNITS = 1100;
 
 }  // namespace
 
-std::unique_ptr<PrintSurface> makeRecordingPrintSurface(PrintJobRecord& job, bool fontsAvailable) {
-    return std::make_unique<RecordingPrintSurface>(job, fontsAvailable);
+std::unique_ptr<PrintSurface> makeRecordingPrintSurface(PrintJobRecord& job, bool fontsAvailable,
+                                                        std::string refusal) {
+    return std::make_unique<RecordingPrintSurface>(job, fontsAvailable, std::move(refusal));
 }
 
 std::vector<Surface> renderPrintPages(const PrintJobRecord& job) {

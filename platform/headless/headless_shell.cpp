@@ -9,7 +9,8 @@
 #include "platform/user_files.h"
 
 // Defined in headless_print.cpp: a print surface that appends to job.
-std::unique_ptr<PrintSurface> makeRecordingPrintSurface(PrintJobRecord& job, bool fontsAvailable);
+std::unique_ptr<PrintSurface> makeRecordingPrintSurface(PrintJobRecord& job, bool fontsAvailable,
+                                                        std::string refusal);
 
 namespace {
 
@@ -377,7 +378,8 @@ std::unique_ptr<PrintSurface> HeadlessShell::printDialog() {
     printDialogRecords_.push_back({print, printJobs_.size()});
     if (!print) return nullptr;
     printJobs_.emplace_back();
-    return makeRecordingPrintSurface(printJobs_.back(), options_.printerFontsAvailable);
+    return makeRecordingPrintSurface(printJobs_.back(), options_.printerFontsAvailable,
+                                     options_.printerRefusal);
 }
 
 void HeadlessShell::answerMessageBox(DialogButton button) {

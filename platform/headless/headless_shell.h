@@ -23,6 +23,8 @@ struct HeadlessOptions {
     bool previousInstanceRunning = false;
     bool displayModesWork = false;  // when false, every display-mode change is refused
     bool printerFontsAvailable = true;
+    // When not empty, the printer refuses every job with this reason.
+    std::string printerRefusal;
     // A scripted message-box answer that the box does not offer is a mistake in a test, caught by
     // an assertion; with lenientAnswers the box takes its default button instead (for scripts
     // written by people, such as replays).

@@ -3,7 +3,11 @@
 // text in PDF output.
 #include "platform/qt/painter_print_surface.h"
 
+#include <unistd.h>
+
 #include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -13,8 +17,10 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -40,11 +46,33 @@ QColor toQColor(Color color) {
 }
 
 using NameDocument = void (*)(QPagedPaintDevice& device, const QString& name);
+// Why a device refused to start a document, in words for the user.
+using ExplainRefusal = std::string (*)(QPagedPaintDevice& device);
+
+// A printer refuses a job when it cannot write its file (print to file) or its queue will not take it.
+std::string printerRefusal(QPagedPaintDevice& device) {
+    const auto& printer = static_cast<QPrinter&>(device);
+    const QString file = printer.outputFileName();
+    if (file.isEmpty()) {
+        const std::string name = printer.printerName().toStdString();
+        return name.empty() ? std::string("the printer did not take the job")
+                            : "the printer " + name + " did not take the job";
+    }
+    const QByteArray path = QFile::encodeName(file);
+    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+    errno = 0;
+    const bool exists = ::access(path.constData(), F_OK) == 0;
+    const bool writable = ::access(exists ? path.constData() : folder.constData(), W_OK) == 0;
+    std::string reason = "the file " + path.toStdString() + " cannot be written";
+    if (!writable && errno != 0) reason += std::string(": ") + std::strerror(errno);
+    return reason;
+}
 
 class PainterPrintSurface final : public PrintSurface {
   public:
-    PainterPrintSurface(std::unique_ptr<QPagedPaintDevice> device, NameDocument nameDocument)
-        : device_(std::move(device)), nameDocument_(nameDocument) {
+    PainterPrintSurface(std::unique_ptr<QPagedPaintDevice> device, NameDocument nameDocument,
+                        ExplainRefusal explainRefusal)
+        : device_(std::move(device)), nameDocument_(nameDocument), explainRefusal_(explainRefusal) {
         scaleX_ = device_->logicalDpiX() / UNITS_PER_INCH;
         scaleY_ = device_->logicalDpiY() / UNITS_PER_INCH;
     }
@@ -56,8 +84,12 @@ class PainterPrintSurface final : public PrintSurface {
     bool startDocument(std::string_view name) override {
         nameDocument_(*device_, QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
         pagesStarted_ = 0;
-        return painter_.begin(device_.get());
+        if (painter_.begin(device_.get())) return true;
+        refusal_ = explainRefusal_(*device_);
+        return false;
     }
+
+    std::string refusal() const override { return refusal_; }
 
     // QPainter::begin opened the first page; every later one is asked for.
     void startPage() override {
@@ -147,6 +179,8 @@ class PainterPrintSurface final : public PrintSurface {
 
     std::unique_ptr<QPagedPaintDevice> device_;
     NameDocument nameDocument_;
+    ExplainRefusal explainRefusal_;
+    std::string refusal_;
     QPainter painter_;
     double scaleX_ = 1.0;  // device pixels per logical unit
     double scaleY_ = 1.0;
@@ -159,10 +193,12 @@ class PainterPrintSurface final : public PrintSurface {
 }  // namespace
 
 std::unique_ptr<PrintSurface> makePrinterSurface(std::unique_ptr<QPrinter> printer) {
-    return std::make_unique<PainterPrintSurface>(std::move(printer),
-                                                 [](QPagedPaintDevice& device, const QString& name) {
-                                                     static_cast<QPrinter&>(device).setDocName(name);
-                                                 });
+    return std::make_unique<PainterPrintSurface>(
+        std::move(printer),
+        [](QPagedPaintDevice& device, const QString& name) {
+            static_cast<QPrinter&>(device).setDocName(name);
+        },
+        printerRefusal);
 }
 
 std::string printToPdf(const std::function<void(PrintSurface&)>& draw) {
@@ -189,9 +225,12 @@ std::string printToPdf(const std::function<void(PrintSurface&)>& draw) {
             QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
                         QMarginsF(PDF_MARGIN_INCH, PDF_MARGIN_INCH, PDF_MARGIN_INCH, PDF_MARGIN_INCH),
                         QPageLayout::Inch));
-        PainterPrintSurface surface(std::move(writer), [](QPagedPaintDevice& device, const QString& name) {
-            static_cast<QPdfWriter&>(device).setTitle(name);
-        });
+        PainterPrintSurface surface(
+            std::move(writer),
+            [](QPagedPaintDevice& device, const QString& name) {
+                static_cast<QPdfWriter&>(device).setTitle(name);
+            },
+            [](QPagedPaintDevice&) { return std::string("the document could not be started"); });
         draw(surface);
     }
     buffer.close();

@@ -24,6 +24,8 @@ class SvgPrintSurface final : public PrintSurface {
     ~SvgPrintSurface() override;
 
     bool startDocument(std::string_view name) override;
+    // The browser's print dialog takes every document.
+    std::string refusal() const override { return {}; }
     void startPage() override;
     void endPage() override;
     void endDocument() override;

@@ -377,6 +377,25 @@ TEST(Commands, PrintGivesTheResultsInReviewAndTheDataOtherwise) {
     int pages = 0;
     for (const PrintOp& op : bare.shell.printJobs().at(0).ops) pages += op.kind == PrintOpKind::StartPage;
     EXPECT_EQ(pages, 0);
+
+    // A printer that refuses the job: the user is told why, nothing is drawn, nothing else changes.
+    HeadlessOptions refusing;
+    refusing.printerRefusal = "the file /x/report.pdf cannot be written: Permission denied";
+    AppDriver refused(refusing, example("PRATT.BRG"));
+    const BridgeModel before = refused.model();
+    refused.shell.answerPrintDialog(true);
+    refused.command(CMD_FILE_PRINT);
+    ASSERT_EQ(refused.shell.messageBoxes().size(), 1u);
+    const MessageBoxRequest& told = refused.shell.messageBoxes()[0].request;
+    EXPECT_EQ(
+        told.text,
+        "The report could not be printed: the file /x/report.pdf cannot be written: Permission denied.");
+    EXPECT_EQ(told.caption, " ");
+    EXPECT_EQ(told.icon, MessageIcon::Information);
+    EXPECT_EQ(told.buttons, MessageButtons::Ok);
+    for (const PrintOp& op : refused.shell.printJobs().at(0).ops) EXPECT_NE(op.kind, PrintOpKind::StartPage);
+    EXPECT_EQ(refused.model().savedFlag, before.savedFlag);
+    EXPECT_EQ(refused.state().mode, Mode::Build);
 }
 
 TEST(Commands, ExportsWriteNextToTheChosenName) {
@@ -428,9 +447,9 @@ TEST(Commands, AnAssignmentFixesOptionsAndNamesBrokenLimits) {
     run->shell.answerFileDialog(path);
     run->command(CMD_FILE_OPEN_ASSIGNMENT);
     EXPECT_EQ(run->shell.fileDialogs().back().request.filters[0].pattern, "*.trussmill-assignment");
-    EXPECT_EQ(run->shell.windowTitle(),
-              std::string(PROGRAM_TITLE) + " - Week 3 \xE2\x80\x93 Br\xC3\xBC"
-              "cke");
+    EXPECT_EQ(run->shell.windowTitle(), std::string(PROGRAM_TITLE) +
+                                            " - Week 3 \xE2\x80\x93 Br\xC3\xBC"
+                                            "cke");
     EXPECT_EQ(run->program().options.includeDeadLoad, 1);
     EXPECT_EQ(run->program().options.useMinMemberForce, 0);
     EXPECT_TRUE(run->shell.isMenuItemChecked(CMD_OPTION_DEAD_LOAD));

@@ -11,14 +11,16 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTreeView>
 #include <optional>
 
 #include "platform/qt/help_window.h"
 #include "platform/qt/instance_lock.h"
-#include "resources/wav_clip.h"
+#include "platform/qt/painter_print_surface.h"
 #include "resources/embedded_resources.h"
+#include "resources/wav_clip.h"
 #include "tests/qt/shell_session.h"
 
 namespace {
@@ -236,6 +238,16 @@ void QtServicesTest::fileAndPrintDialogs() {
     QVERIFY(!s.shell.printDialog());
     answer = [](QDialog& dialog) { dialog.accept(); };
     QVERIFY(s.shell.printDialog());
+
+    // A printer whose file cannot be written refuses the job and says why.
+    auto printer = std::make_unique<QPrinter>();
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(folder.path() + QStringLiteral("/no-such-folder/report.pdf"));
+    const std::unique_ptr<PrintSurface> refusing = makePrinterSurface(std::move(printer));
+    QVERIFY(!refusing->startDocument("QX DATA"));
+    QCOMPARE(QString::fromStdString(refusing->refusal()),
+             QStringLiteral("the file ") + folder.path() +
+                 QStringLiteral("/no-such-folder/report.pdf cannot be written: No such file or directory"));
 }
 
 void QtServicesTest::sounds() {
