@@ -34,6 +34,14 @@ void reportFirstFrame() {
     std::fprintf(stderr, "first frame at %lld.%09ld\n", static_cast<long long>(now.tv_sec), now.tv_nsec);
 }
 
+// With TRUSSMILL_LOG_MESSAGE_BOXES set, every message box the program shows goes to standard error
+// as one line, "message box: TEXT" (line breaks written \n), for checking a run from outside.
+void logMessageBox(const MessageBoxRequest& box) {
+    std::string text;
+    for (const char c : box.text) text += c == '\n' ? std::string("\\n") : std::string(1, c);
+    std::fprintf(stderr, "message box: %s\n", text.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,5 +71,6 @@ int main(int argc, char** argv) {
 
     QtShell shell;
     if (std::getenv("TRUSSMILL_REPORT_FIRST_FRAME")) shell.setFirstFrameObserver(reportFirstFrame);
+    if (std::getenv("TRUSSMILL_LOG_MESSAGE_BOXES")) shell.setMessageBoxObserver(logMessageBox);
     return runProgram(shell, commandLine);
 }

@@ -126,6 +126,7 @@ DialogButton QtShell::messageBox(const MessageBoxRequest& request) {
     box.setWindowModality(owned && request.modality == Modality::Application ? Qt::WindowModal
                                                                              : Qt::ApplicationModal);
     if (request.modality == Modality::System) box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (messageBoxObserver_) messageBoxObserver_(request);
     NeedsAnswer needsAnswer;
     if (request.buttons == MessageButtons::YesNo) {
         box.setWindowFlag(Qt::WindowCloseButtonHint, false);

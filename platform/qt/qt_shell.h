@@ -98,6 +98,10 @@ class QtShell final : public Shell, private WindowSink {
     void setDialogHook(std::function<void(QDialog&)> hook) { dialogHook_ = std::move(hook); }
     // Called once, when the board first reaches the screen.
     void setFirstFrameObserver(std::function<void()> observer);
+    // Called with every message box as it is shown.
+    void setMessageBoxObserver(std::function<void(const MessageBoxRequest&)> observer) {
+        messageBoxObserver_ = std::move(observer);
+    }
     ShellWindow* mainWindow() const { return window_; }
     HelpWindow* helpWindow() const { return help_.get(); }
 
@@ -160,4 +164,5 @@ class QtShell final : public Shell, private WindowSink {
     QString lastFolder_;  // where the last file dialog was answered; the next one opens there
     std::function<void(QDialog&)> dialogHook_;
     std::function<void()> firstFrame_;
+    std::function<void(const MessageBoxRequest&)> messageBoxObserver_;
 };

@@ -124,7 +124,7 @@ done
 echo "client area equals the reference"
 
 if [ "$CHECK_SECOND_START" = "1" ]; then
-    env $(private_home program) "$TRUSSMILL" 2>"$OUT/second.log" &
+    env $(private_home program) TRUSSMILL_LOG_MESSAGE_BOXES=1 "$TRUSSMILL" 2>"$OUT/second.log" &
     second=$!
     pids+=($second)
     box=$(window_of "$second") || true
@@ -136,5 +136,9 @@ if [ "$CHECK_SECOND_START" = "1" ]; then
     wait "$second" || status=$?
     [ "$status" -eq 0 ] || fail "the second start ended with status $status"
     kill -0 "$first" || fail "the first copy ended too"
+    # The box that closed was the notice, and the only box shown.
+    boxes=$(grep '^message box: ' "$OUT/second.log" || true)
+    [ "$boxes" = "message box: The Program is already running. Restore from icon." ] ||
+        fail "the second start showed: ${boxes:-no message box}"
     echo "a second start is refused"
 fi
