@@ -116,6 +116,17 @@ class Board:
             self.page.mouse("mouseReleased", *points[2])
 
 
+def wait_for_download(folder, count):
+    """The newest of the folder's finished downloads, once there are count of them."""
+    deadline = time.time() + 20
+    while time.time() < deadline:
+        done = [os.path.join(folder, n) for n in os.listdir(folder) if not n.endswith(".crdownload")]
+        if len(done) >= count:
+            return max(done, key=os.path.getmtime)
+        time.sleep(0.1)
+    fail(f"no download number {count}")
+
+
 def dialog_text(page):
     return page.wait_until("(() => { const d = document.querySelector('dialog.box[open] .text');"
                            " return d && d.textContent; })()", 20, "a message box")
@@ -178,19 +189,17 @@ def main():
         page.evaluate("document.querySelector('dialog.box[open] input').value = ''")
         page.type_text("WEBTEST")
         page.key("Return")
-        downloaded = os.path.join(downloads, "WEBTEST.BRG")
-        deadline = time.time() + 20
-        while not os.path.exists(downloaded) and time.time() < deadline:
-            time.sleep(0.1)
-        if not os.path.exists(downloaded):
-            fail("Save As downloaded nothing; the page shows " + repr(page.evaluate("(document.querySelector('dialog[open]') || {}).textContent")))
+        downloaded = wait_for_download(downloads, 1)
+        if os.path.basename(downloaded) != "WEBTEST.BRG":
+            fail(f"Save As downloaded {downloaded}")
         board.settle()
         with open(downloaded, "rb") as a, open(saved, "rb") as b:
             if a.read() != b.read():
                 fail("the downloaded bridge differs from the replay's save of the same bridge")
         print("Save As downloads the same bytes as the replay's save")
 
-        # 3: a file the reader refuses, through the browser's file input.
+        # 3: a file the reader refuses, through the browser's file input, leaves the bridge as it
+        # was: saved again (to a second download), it is the same file.
         page.key("ctrl+o")
         chooser = browser.wait_event("Page.fileChooserOpened", page.session)
         page.send("DOM.setFileInputFiles", {"files": [refused], "backendNodeId": chooser["params"]["backendNodeId"]})
@@ -199,9 +208,13 @@ def main():
             fail(f"the refusal reads {text!r}, the replay's {refusal!r}")
         page.key("Return")
         board.settle()
-        with open(client, "wb") as f:
-            f.write(page.canvas_png("#board"))
-        print("a refused file shows the reader's message")
+        os.remove(downloaded)
+        page.key("ctrl+s")
+        again = wait_for_download(downloads, 1)
+        with open(again, "rb") as a, open(saved, "rb") as b:
+            if a.read() != b.read():
+                fail("after the refused file the bridge saves differently")
+        print("a refused file shows the reader's message and leaves the bridge as it was")
 
         # 4: a second tab of the same site.
         second = browser.new_page(url)
@@ -213,6 +226,37 @@ def main():
         if page.evaluate("document.body.dataset.state") not in ("idle", "dialog"):
             fail("the first tab stopped too")
         print("a second tab is refused")
+        browser.send("Target.closeTarget", {"targetId": second.target})
+
+        # 5: unsaved work outlives its tab: a member drawn, the tab closed (its question about
+        # leaving answered), the page opened again and the work taken back (without the results of
+        # the last analysis, which were never part of the bridge).
+        board.drag(150, 250, 190, 290, finger=False)
+        board.settle()
+        for key in ("alt+d", "r"):  # Display / Refresh: the last analysis's failed members drawn black
+            page.key(key)
+        board.settle()
+        page.wait_until("localStorage.getItem('trussmill/state/recovery.BRG') !== null", 5, "the kept copy")
+        drawn = os.path.join(OUT, "drawn.png")
+        with open(drawn, "wb") as f:
+            f.write(page.canvas_png("#board"))
+        page.evaluate("TM.unsaved = false")
+        browser.send("Target.closeTarget", {"targetId": page.target})
+        third = browser.new_page(url)
+        text = dialog_text(third)
+        if text != "Trussmill was closed without saving the changes to WEBTEST. Restore them?":
+            fail(f"the page opened again shows {text!r}")
+        third.key("Return")
+        Board(third).settle()
+        restored = os.path.join(OUT, "restored.png")
+        with open(restored, "wb") as f:
+            f.write(third.canvas_png("#board"))
+        # The board above the panels, whose pointer readout follows the mouse.
+        differing = subprocess.run(["compare", "-metric", "AE", "-extract", "632x370+0+0", drawn, restored,
+                                    "null:"], capture_output=True, text=True).stderr
+        if differing.strip() != "0":
+            fail(f"{differing.strip()} pixels of the restored board differ from the one drawn")
+        print("unsaved work is offered back when the page is opened again")
     finally:
         browser.close()
 
