@@ -62,8 +62,14 @@ std::string failure(int line, const std::string& what) {
     return "line " + std::to_string(line) + ": " + what;
 }
 
+// A piece of the file quoted in a message: cut short, and with control characters (a tab, a stray
+// escape) shown as '?' so that the message stays one printable line.
 std::string quoted(std::string_view s) {
-    return "'" + std::string(s.substr(0, 40)) + (s.size() > 40 ? "...'" : "'");
+    std::string shown(s.substr(0, 40));
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return "'" + shown + (s.size() > 40 ? "...'" : "'");
 }
 
 bool validUtf8(std::string_view s) {

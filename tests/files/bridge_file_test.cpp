@@ -327,6 +327,7 @@ TEST(AssignmentFile, GrammarAndLimits) {
         {"due = 2027-02-29\n", "line 1: due must be a date written YYYY-MM-DD, not '2027-02-29'"},
         {"dead_load = yes\n# again\ndead_load = no\n", "line 3: dead_load is given twice (first on line 1)"},
         {"just words\n", "line 1: expected key = value, not 'just words'"},
+        {"Name:\tsystem file\n", "line 1: expected key = value, not 'Name:?system file'"},
         {"title = caf\xE9\n", "the file is not UTF-8 text"},
     };
     for (const auto& [text, reason] : bad) {
