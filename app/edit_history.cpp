@@ -43,7 +43,7 @@ void EditHistory::begin(const BridgeModel& model) {
 }
 
 EditHistory::Totals EditHistory::totalsOf(const BridgeModel& model) {
-    Totals t{model.jointCount, model.memberCount, {}, model.hitTolerance, model.elasticModulus};
+    Totals t{model.jointCount, model.memberCount, {}, model.elasticModulus};
     std::memcpy(t.bridgeName, model.bridgeName, sizeof t.bridgeName);
     return t;
 }
@@ -56,17 +56,24 @@ bool EditHistory::end(const BridgeModel& model) {
 
     // The side the bridge no longer holds: what the changed slots held before.
     Step step;
+    // Slots past one side's count are kept whatever they hold: outside the bridge a slot may be
+    // written without a step (a member taken back before its release), so it cannot be trusted to
+    // hold this side when the step is undone or redone.
     const int joints = std::min(int(std::max(before.jointCount, model.jointCount)), int(LAST_JOINT_SLOT));
+    const int jointsBoth = std::min(before.jointCount, model.jointCount);
     for (int i = 1; i <= joints; ++i) {
         const Joint& j = before.joints[i];
-        if (sameJoint(j, model.joints[i])) continue;
+        if (i <= jointsBoth && sameJoint(j, model.joints[i])) continue;
         step.joints.push_back({int16_t(i), j.screenX, j.screenY, {j.fileFlag1, j.fileFlag2, j.fileFlag3}});
     }
     const int members = std::min(int(std::max(before.memberCount, model.memberCount)), int(LAST_MEMBER_SLOT));
+    const int membersBoth = std::min(before.memberCount, model.memberCount);
     for (int i = 1; i <= members; ++i) {
         const Member& m = before.members[i];
         const Member& now = model.members[i];
-        if (m.startJoint == now.startJoint && m.endJoint == now.endJoint && m.size == now.size) continue;
+        if (i <= membersBoth && m.startJoint == now.startJoint && m.endJoint == now.endJoint &&
+            m.size == now.size)
+            continue;
         step.members.push_back({int16_t(i), m.startJoint, m.endJoint, m.size});
     }
     step.totals = totalsOf(before);
@@ -94,6 +101,10 @@ void EditHistory::swap(Step& step, BridgeModel& model) {
         const JointRecord held{r.slot, j.screenX, j.screenY, {j.fileFlag1, j.fileFlag2, j.fileFlag3}};
         j.screenX = r.screenX;
         j.screenY = r.screenY;
+        // The geometry sets the feet only while there are members: a joint without any keeps
+        // here the feet of its own position, not those of whatever the slot held last.
+        j.x = feetFromColumn(j.screenX);
+        j.y = feetFromRow(j.screenY);
         j.fileFlag1 = r.fileFlags[0];
         j.fileFlag2 = r.fileFlags[1];
         j.fileFlag3 = r.fileFlags[2];
@@ -111,7 +122,6 @@ void EditHistory::swap(Step& step, BridgeModel& model) {
     model.jointCount = step.totals.jointCount;
     model.memberCount = step.totals.memberCount;
     std::memcpy(model.bridgeName, step.totals.bridgeName, sizeof model.bridgeName);
-    model.hitTolerance = step.totals.hitTolerance;
     model.elasticModulus = step.totals.elasticModulus;
     step.totals = held;
     if (step.path) {

@@ -58,12 +58,12 @@ class EditHistory {
     size_t bytes() const;
 
   private:
-    // What a step keeps of the bridge besides the records.
+    // What a step keeps of the bridge besides the records. The joint snap (hitTolerance) is a
+    // setting of the Display menu, not contents: undo leaves it alone.
     struct Totals {
         int16_t jointCount;
         int16_t memberCount;
         char bridgeName[BRIDGE_NAME_CHARS + 1];
-        int16_t hitTolerance;
         double elasticModulus;
     };
     struct JointRecord {

@@ -73,7 +73,8 @@ MessageResult MainWindow::dispatch(const WindowMessage& message) {
             return MessageResult::Handled;
         case MessageKind::LeftButtonUp:
             onLeftButtonUp(message.pointer);
-            endAction();
+            // A release outside the drag area leaves a joint drag open, and its action with it.
+            if (!program_.state.draggingJoint) endAction();
             return MessageResult::Handled;
     }
     return MessageResult::Default;
