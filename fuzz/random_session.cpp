@@ -1,7 +1,7 @@
 // The random user. Actions are weighted so that bridges actually get built (most presses fall near
 // joints and members, and drawing is the commonest action) while everything else still happens
-// often enough: tools, analyses, files, window changes and the close box. The events of the last
-// actions are kept as a replay script for the failure message.
+// often enough: tools, analyses, files, runs of undo and redo, window changes and the close box.
+// The events of the last actions are kept as a replay script for the failure message.
 #include "fuzz/random_session.h"
 
 #include <cstdio>
@@ -81,6 +81,8 @@ class Session {
         report_.opensRefused = counts_.opensRefused;
         report_.exports = counts_.exports;
         report_.analyses = counts_.analyses;
+        report_.undos = counts_.undos;
+        report_.redos = counts_.redos;
         return report_;
     }
 
@@ -236,6 +238,7 @@ class Session {
         const size_t dialogs = shell_->fileDialogs().size();
         const size_t prints = shell_->printDialogAnswers().size();
         watch_.before(*shell_, program(), command);
+        history_.before(*app_, command);
         switch (e.kind) {
             case EventKind::Press:
                 shell_->postLeftButtonDown(e.x, e.y);
@@ -272,7 +275,8 @@ class Session {
         pendingFiles_ = std::max(0, pendingFiles_ - static_cast<int>(shell_->fileDialogs().size() - dialogs));
         pendingPrints_ =
             std::max(0, pendingPrints_ - static_cast<int>(shell_->printDialogAnswers().size() - prints));
-        const std::string fault = watch_.after(*shell_, program(), counts_);
+        std::string fault = watch_.after(*shell_, program(), counts_);
+        if (fault.empty()) fault = history_.after(*shell_, *app_, counts_);
         if (!fault.empty()) return fail(fault);
         report_.longestBridge = std::max<int>(report_.longestBridge, program().model.memberCount);
         if (const std::optional<int> quit = shell_->quitCode()) {
@@ -305,6 +309,7 @@ class Session {
         note("# the program starts" + (commandLine.empty() ? std::string() : " on " + commandLine));
         if (app_->start(commandLine)) return fail("the program ended at start-up");
         shell_->pumpMessages();
+        history_.startOver(*app_);
         ++report_.programRuns;
         const std::string fault = tableFault(program().model, TableCheck{});
         if (!fault.empty()) fail("after start-up: " + fault);
@@ -329,8 +334,17 @@ class Session {
         } else if (r < 580) {
             if (state.mode != Mode::MoveJoint && chance(0.6)) command(CMD_JOINT_MOVE);
             dragJoint();
-        } else if (r < 880) {
+        } else if (r < 830) {
             command(someCommand());
+        } else if (r < 880) {
+            // Runs of Undo and Redo, now and then back to the start; what follows is often a new
+            // change, which leaves the steps undone out of reach.
+            const int undos =
+                chance(0.1) ? static_cast<int>(app_->window().history().stepCount()) + 1 : uniform(1, 6);
+            for (int n = undos; n > 0; --n) command(CMD_EDIT_UNDO);
+            if (chance(0.7)) {
+                for (int n = uniform(1, undos + 1); n > 0; --n) command(CMD_EDIT_REDO);
+            }
         } else if (r < 920) {
             windowChange();
         } else if (r < 925) {
@@ -442,6 +456,7 @@ class Session {
     std::mt19937_64 random_;
     FileSandbox sandbox_;
     SessionWatch watch_;
+    HistoryWatch history_;
     const std::vector<int> commands_;
     std::unique_ptr<HeadlessShell> shell_;
     std::unique_ptr<Application> app_;

@@ -1,9 +1,9 @@
 // A user who does anything at all: the whole program on the headless shell, fed random presses,
 // moves, drags and releases inside and outside the board, every menu command and unknown ones,
 // random answers to every box and dialog (good, refused, missing and unwritable files), minimize,
-// restore, resize and the close box. After every event the session checks what SessionWatch
-// checks; every so often it saves the bridge and opens it again and compares. The same seed gives
-// the same session.
+// restore, resize and the close box, and runs of Undo and Redo. After every event the session
+// checks what SessionWatch and HistoryWatch check; every so often it saves the bridge and opens it
+// again and compares. The same seed gives the same session.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,8 @@ struct RandomSessionReport {
     int exports = 0;  // DXF and VRML files written
     int analyses = 0;
     int roundTrips = 0;
+    int undos = 0;  // Undo and Redo that took back or put back a step
+    int redos = 0;
     int longestBridge = 0;  // the most members the bridge had at any time
     // The first broken property, with the event number and the events that led to it as a replay
     // script; empty when the whole session held.

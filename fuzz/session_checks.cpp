@@ -165,7 +165,7 @@ std::string SessionWatch::checkDialogs(const HeadlessShell& shell, const Program
                     write.path = path;
                 writes.push_back(write);
                 last = Last::Write;
-            } else {
+            } else if (extensionOf(dialog.request) == ".BRG") {  // not an assignment
                 opens.push_back({dialog.answer->path, false});
                 last = Last::Open;
             }
@@ -258,5 +258,173 @@ std::string SessionWatch::checkOpen(const std::string& path, bool refused, const
     const std::string difference = designDifference(*file, program.model);
     if (!difference.empty()) return "the opened bridge differs from " + path + ": " + difference;
     if (path != program.model.filePath) return "the opened file is not the current file";
+    return "";
+}
+
+// ---- Undo and Redo
+
+namespace {
+
+// What differs between the bridge a step should bring back and the bridge on the board: the design,
+// the name and the modulus, and the file when withPath.
+std::string contentsDifference(const BridgeModel& expected, const BridgeModel& actual, bool withPath) {
+    const std::string difference = designDifference(expected, actual);
+    if (!difference.empty()) return difference;
+    if (std::strcmp(expected.bridgeName, actual.bridgeName) != 0)
+        return std::string("named ") + actual.bridgeName + " instead of " + expected.bridgeName;
+    if (expected.elasticModulus != actual.elasticModulus)
+        return "modulus " + std::to_string(actual.elasticModulus) + " instead of " +
+               std::to_string(expected.elasticModulus);
+    if (withPath && std::strcmp(expected.filePath, actual.filePath) != 0)
+        return std::string("the file is ") + actual.filePath + " instead of " + expected.filePath;
+    return "";
+}
+
+// Whether the step moved the bridge to another file (an Open, a Save As under a new name).
+bool changedFile(const std::shared_ptr<const BridgeModel>& before,
+                 const std::shared_ptr<const BridgeModel>& after) {
+    return before && after && std::strcmp(before->filePath, after->filePath) != 0;
+}
+
+}  // namespace
+
+HistoryWatch::HistoryWatch() = default;
+HistoryWatch::~HistoryWatch() = default;
+
+void HistoryWatch::startOver(const Application& app) {
+    done_.assign(app.window().history().stepCount(), Step{});
+    undone_.clear();
+    // A fresh program's empty bridge counts as saved.
+    saved_ = app.program().model.savedFlag == 1 ? done_.size() : 0;
+}
+
+void HistoryWatch::before(const Application& app, int command) {
+    const EditHistory& history = app.window().history();
+    command_ = command;
+    wasOpen_ = history.isOpen();
+    version_ = history.version();
+    hitTolerance_ = app.program().model.hitTolerance;
+    if (!wasOpen_) begun_ = std::make_shared<const BridgeModel>(app.program().model);
+}
+
+void HistoryWatch::record(std::shared_ptr<const BridgeModel> before,
+                          std::shared_ptr<const BridgeModel> after) {
+    // The steps undone are out of reach now, and a saved bridge among them with them.
+    if (saved_ && *saved_ > done_.size()) saved_.reset();
+    undone_.clear();
+    done_.push_back({std::move(before), std::move(after)});
+    if (done_.size() > EditHistory::MIN_STEPS) {
+        done_.pop_front();
+        if (saved_) saved_ = *saved_ == 0 ? std::optional<size_t>() : *saved_ - 1;
+    }
+}
+
+std::string HistoryWatch::after(const HeadlessShell& shell, const Application& app, SessionCounts& counts) {
+    const EditHistory& history = app.window().history();
+    const Program& program = app.program();
+    // While a press is held its action goes on; a program that ended starts over.
+    if (history.isOpen() || shell.quitCode() || !shell.windowAlive()) return "";
+    const uint64_t changes = history.version() - version_;
+    std::string fault;
+    if (command_ == CMD_EDIT_UNDO || command_ == CMD_EDIT_REDO) {
+        const int moves = counts.undos + counts.redos;
+        fault = command_ == CMD_EDIT_UNDO ? checkUndo(program.model, changes, counts)
+                                          : checkRedo(history, program.model, changes, counts);
+        if (fault.empty() && counts.undos + counts.redos != moves)
+            fault = checkRestored(command_ == CMD_EDIT_UNDO ? "Undo" : "Redo", program);
+    } else {
+        fault = checkAction(program.model, changes);
+        if (program.model.savedFlag == 1) saved_ = done_.size();
+    }
+    if (!fault.empty()) return fault;
+    if (history.stepCount() != done_.size() + undone_.size())
+        return "the history keeps " + std::to_string(history.stepCount()) + " steps, not " +
+               std::to_string(done_.size()) + " done and " + std::to_string(undone_.size()) + " undone";
+    if (shell.isMenuItemEnabled(CMD_EDIT_UNDO) == done_.empty())
+        return done_.empty() ? "Undo is enabled with nothing to undo"
+                             : "Undo is greyed with " + std::to_string(done_.size()) + " steps to undo";
+    if (shell.isMenuItemEnabled(CMD_EDIT_REDO) == undone_.empty())
+        return undone_.empty() ? "Redo is enabled with nothing to redo"
+                               : "Redo is greyed with " + std::to_string(undone_.size()) + " steps to redo";
+    return "";
+}
+
+std::string HistoryWatch::checkAction(const BridgeModel& model, uint64_t changes) {
+    if (changes == 0) {
+        const std::string difference = contentsDifference(*begun_, model, false);
+        return difference.empty() ? "" : "a change the history did not record: " + difference;
+    }
+    // One step as a rule; several when the event brought several actions (only the first bridge
+    // before and the last after are seen).
+    auto now = std::make_shared<const BridgeModel>(model);
+    for (uint64_t n = 1; n <= changes; ++n) record(n == 1 ? begun_ : nullptr, n == changes ? now : nullptr);
+    return "";
+}
+
+std::string HistoryWatch::checkUndo(const BridgeModel& model, uint64_t changes, SessionCounts& counts) {
+    // A press still held ends its action first, and a step it recorded is the one taken back.
+    const bool recorded = wasOpen_ && changes == 2;
+    if (recorded) record(begun_, nullptr);
+    if (done_.empty()) {
+        if (changes != 0) return "Undo with nothing to undo changed the bridge";
+        const std::string difference = contentsDifference(*begun_, model, false);
+        return difference.empty() ? "" : "Undo with nothing to undo changed the bridge: " + difference;
+    }
+    if (changes != (recorded ? 2u : 1u)) return "Undo took back " + std::to_string(changes) + " steps";
+    Step step = std::move(done_.back());
+    done_.pop_back();
+    if (step.before) {
+        const std::string difference =
+            contentsDifference(*step.before, model, changedFile(step.before, step.after));
+        if (!difference.empty()) return "Undo did not bring back the bridge before the step: " + difference;
+    }
+    undone_.push_back(std::move(step));
+    ++counts.undos;
+    return "";
+}
+
+std::string HistoryWatch::checkRedo(const EditHistory& history, const BridgeModel& model, uint64_t changes,
+                                    SessionCounts& counts) {
+    auto now = std::make_shared<const BridgeModel>(model);
+    if (wasOpen_ && changes == 1) {
+        // A press still held ends its action first; a step it recorded leaves nothing to redo. When
+        // the counts cannot tell, the bridge does: the same bridge makes the same step either way.
+        const bool redone = !undone_.empty() && history.stepCount() == done_.size() + undone_.size() &&
+                            (undone_.size() > 1 || !undone_.back().after ||
+                             contentsDifference(*undone_.back().after, model, false).empty());
+        if (!redone) {
+            record(begun_, now);
+            return "";
+        }
+    }
+    if (undone_.empty()) {
+        if (changes != 0) return "Redo with nothing to redo changed the bridge";
+        const std::string difference = contentsDifference(*begun_, model, false);
+        return difference.empty() ? "" : "Redo with nothing to redo changed the bridge: " + difference;
+    }
+    if (changes != 1) return "Redo put back " + std::to_string(changes) + " steps";
+    Step step = std::move(undone_.back());
+    undone_.pop_back();
+    if (step.after) {
+        const std::string difference =
+            contentsDifference(*step.after, model, changedFile(step.before, step.after));
+        if (!difference.empty()) return "Redo did not bring back the bridge after the step: " + difference;
+    } else {
+        step.after = now;
+    }
+    done_.push_back(std::move(step));
+    ++counts.redos;
+    return "";
+}
+
+std::string HistoryWatch::checkRestored(const char* command, const Program& program) const {
+    const bool atSaved = saved_ == done_.size();
+    if (program.model.savedFlag != (atSaved ? 1 : 0))
+        return std::string(command) + (atSaved ? " back where the bridge was saved left it unsaved"
+                                               : " left the bridge saved where it was not");
+    if (program.state.mode == Mode::Review) return std::string(command) + " left another bridge's results";
+    if (program.model.hitTolerance != hitTolerance_)
+        return std::string(command) + " changed the joint snap from " + std::to_string(hitTolerance_) +
+               " to " + std::to_string(program.model.hitTolerance);
     return "";
 }

@@ -113,6 +113,37 @@ TEST(Replay, PrattDrawnByAScriptLooksLikeTheRenderOfItsFile) {
               std::string::npos);
 }
 
+// The drawn Pratt truss, saved and analysed, undone step by step (29 members and the name the save
+// gave) to the empty board, unsaved, then redone to where it was saved: saved again, and saving it
+// under another name writes the same bytes.
+TEST(Replay, UndoEverythingThenRedoBackToTheSavedBridge) {
+    const std::string dir = scratch("undo");
+    const std::string drawn = prattScript(dir + "/FIRST");
+    std::string undoAll;
+    std::string redoAll;
+    for (int step = 1; step <= 30; ++step) {
+        undoAll += "command 9001\n";
+        redoAll += "command 9002\n";
+    }
+    write(dir + "/undone.txt", drawn + undoAll + "move 150 250\n");  // the read-out of a fresh start
+    write(dir + "/redone.txt", drawn + undoAll + redoAll);
+    write(dir + "/saved.txt", drawn + undoAll + redoAll + "choose " + dir + "/SECOND\ncommand 1004\n");
+    write(dir + "/empty.txt", "move 150 250\n");
+    for (const char* run : {"undone", "redone", "saved", "empty"}) {
+        const std::string at = dir + "/" + run;
+        ASSERT_EQ(cli("replay " + at + ".txt --png " + at + ".png --log " + at + ".jsonl").status, 0) << run;
+    }
+    EXPECT_NE(
+        linesOf(slurp(dir + "/undone.jsonl")).back().find(R"("mode":5001,"savedFlag":0,"name":"UNTITLED"})"),
+        std::string::npos);
+    EXPECT_TRUE(slurp(dir + "/undone.png") == slurp(dir + "/empty.png"));
+    EXPECT_NE(
+        linesOf(slurp(dir + "/redone.jsonl")).back().find(R"("mode":5001,"savedFlag":1,"name":"FIRST"})"),
+        std::string::npos);
+    EXPECT_EQ(slurp(dir + "/SECOND.BRG"), slurp(dir + "/FIRST.BRG"));
+    EXPECT_EQ(slurp(dir + "/FIRST.BRG"), slurp(example("PRATT.BRG")));
+}
+
 TEST(Replay, LogsWhatTheUserSeesAndHowTheProgramEnded) {
     const std::string dir = scratch("log");
     write(dir + "/bad.BRG", "not a bridge\n");

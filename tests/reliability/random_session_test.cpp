@@ -1,12 +1,14 @@
 // The whole program fed twenty thousand random events from one fixed seed: after every event the
 // tables are sound, every save reported done holds the bridge on the board and every refused one
 // left the earlier file, every open gives the file's bridge, and saving then opening gives the
-// same bridge back. The session must have reached all of it, and the watch must catch a lost save.
+// same bridge back, and Undo and Redo bring back the bridges before and after each step. The
+// session must have reached all of it, and the watches must catch a lost save and a wrong undo.
 #include "fuzz/random_session.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "files/file_paths.h"
 #include "fuzz/file_sandbox.h"
@@ -36,6 +38,8 @@ TEST(RandomSession, TwentyThousandEventsKeepEveryProperty) {
     EXPECT_GE(r.exports, 10);
     EXPECT_GE(r.roundTrips, 30);
     EXPECT_GE(r.longestBridge, 30);
+    EXPECT_GE(r.undos, 1000);
+    EXPECT_GE(r.redos, 500);
 }
 
 TEST(RandomSession, TheSeedDecidesTheSession) {
@@ -105,6 +109,37 @@ TEST(RandomSession, TheWatchCatchesLostAndWrongFiles) {
     readWholeFile(sandbox.restoreExample(0).c_str(), pratt, 1 << 20);
     std::ofstream(sample) << pratt;
     EXPECT_NE(watch.after(run.shell, run.program(), counts), "");
+}
+
+// One event delivered by deliver, seen by the watch; what the watch found.
+std::string watched(AppDriver& run, HistoryWatch& watch, int command, const std::function<void()>& deliver) {
+    SessionCounts counts;
+    watch.before(*run.app, command);
+    deliver();
+    return watch.after(run.shell, *run.app, counts);
+}
+
+TEST(RandomSession, TheHistoryWatchCatchesAWrongUndo) {
+    // An Undo that takes back a step the watch never saw does not bring back the bridge before
+    // the step the watch knows of.
+    AppDriver run;
+    HistoryWatch watch;
+    watch.startOver(*run.app);
+    EXPECT_EQ(watched(run, watch, 0, [&] { run.press(columnOfFt(0), rowOfFt(0)); }), "");
+    EXPECT_EQ(watched(run, watch, 0, [&] { run.release(columnOfFt(100), rowOfFt(0)); }), "");
+    run.drawMemberFt(100, 0, 200, 0);
+    EXPECT_EQ(watched(run, watch, CMD_EDIT_UNDO, [&] { run.command(CMD_EDIT_UNDO); })
+                  .rfind("Undo did not bring back the bridge before the step: ", 0),
+              0u);
+
+    // Undo left enabled with nothing to undo.
+    AppDriver fresh;
+    HistoryWatch clean;
+    clean.startOver(*fresh.app);
+    EXPECT_EQ(watched(fresh, clean, CMD_EDIT_UNDO, [&] { fresh.command(CMD_EDIT_UNDO); }), "");
+    fresh.shell.enableMenuItem(CMD_EDIT_UNDO, true);
+    EXPECT_EQ(watched(fresh, clean, CMD_DISPLAY_REFRESH, [&] { fresh.command(CMD_DISPLAY_REFRESH); }),
+              "Undo is enabled with nothing to undo");
 }
 
 }  // namespace
