@@ -19,7 +19,7 @@
 namespace {
 
 constexpr char kAssignmentSetting[] = "assignment";           // the active assignment's text
-constexpr char kAssignmentNameSetting[] = "assignment-name";  // its file's name, for a missing title
+constexpr char kAssignmentNameSetting[] = "assignment-name";  // its title, for a text without one
 
 // What a save changes in the model besides the file: put back when the file never reaches the user.
 struct SavedAs {
@@ -114,21 +114,16 @@ void MainWindow::openAssignment() {
 
 bool MainWindow::openAssignmentFile(const char* path) {
     std::string text;
-    if (!readWholeFile(path, text, ASSIGNMENT_MAX_BYTES)) {
-        reportRefusedFile(path, "cannot be read");
-        return false;
-    }
-    std::string name = fileTitle(path);
-    if (isAssignmentPath(name)) name.resize(name.size() - std::strlen(ASSIGNMENT_EXTENSION));
-    const AssignmentRead read = readAssignmentText(text, name);
+    const AssignmentRead read = loadAssignmentFile(path, &text);
     if (!read.ok) {
         reportRefusedFile(path, read.reason.c_str());
         return false;
     }
     activateAssignment(read.assignment);
-    // The text itself is kept: the rules stay as they were read if the file moves or goes.
+    // The text itself is kept: the rules stay as they were read if the file moves or goes. The
+    // title it was read with stands in for a title line it lacks.
     shell_.store(StoreKind::Configuration, kAssignmentSetting, text);
-    shell_.store(StoreKind::Configuration, kAssignmentNameSetting, name);
+    shell_.store(StoreKind::Configuration, kAssignmentNameSetting, read.assignment.title);
     return true;
 }
 

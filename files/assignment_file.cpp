@@ -234,14 +234,15 @@ bool isAssignmentPath(std::string_view path) {
     return true;
 }
 
-AssignmentRead loadAssignmentFile(const char* path) {
-    std::string text;
+AssignmentRead loadAssignmentFile(const char* path, std::string* kept) {
+    std::string read;
+    std::string& text = kept != nullptr ? *kept : read;
     errno = 0;
     if (!readWholeFile(path, text, ASSIGNMENT_MAX_BYTES)) {
-        AssignmentRead read;
-        read.reason =
+        AssignmentRead refused;
+        refused.reason =
             std::string("cannot be read") + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
-        return read;
+        return refused;
     }
     std::string title = fileTitle(path);
     if (isAssignmentPath(title)) title.resize(title.size() - std::strlen(ASSIGNMENT_EXTENSION));

@@ -43,8 +43,9 @@ struct AssignmentRead {
 // Parses the text of an assignment file; fallbackTitle names it when it has no title line.
 AssignmentRead readAssignmentText(std::string_view text, std::string_view fallbackTitle);
 
-// Reads the file at path (at most ASSIGNMENT_MAX_BYTES); its title defaults to its file name.
-AssignmentRead loadAssignmentFile(const char* path);
+// Reads the file at path (at most ASSIGNMENT_MAX_BYTES); its title defaults to its file name. The
+// file's text goes to text when given, for a caller that keeps it.
+AssignmentRead loadAssignmentFile(const char* path, std::string* text = nullptr);
 
 // Whether path names an assignment by its extension.
 bool isAssignmentPath(std::string_view path);

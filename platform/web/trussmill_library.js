@@ -597,6 +597,20 @@ var TrussmillLibrary = {
     KEPT_FILES: 8,
     KEPT_FILE_BYTES: 1 << 20,
 
+    // Bytes as a string of one character each (what the site's storage keeps), and back.
+    bytesToText: function(bytes) {
+      var text = '';
+      for (var at = 0; at < bytes.length; at += 8192) {
+        text += String.fromCharCode.apply(null, bytes.subarray(at, Math.min(bytes.length, at + 8192)));
+      }
+      return text;
+    },
+
+    textToBytes: function(text, bytes) {
+      for (var i = 0; i < bytes.length; ++i) bytes[i] = i < text.length ? text.charCodeAt(i) & 0xFF : 0;
+      return bytes;
+    },
+
     keptList: function() {
       try {
         var list = JSON.parse(localStorage.getItem('trussmill/files') || '[]');
@@ -610,10 +624,7 @@ var TrussmillLibrary = {
       try {
         var bytes = FS.readFile(path);
         if (bytes.length > TM.KEPT_FILE_BYTES) return;
-        var text = '';
-        for (var at = 0; at < bytes.length; at += 8192) {
-          text += String.fromCharCode.apply(null, bytes.subarray(at, Math.min(bytes.length, at + 8192)));
-        }
+        var text = TM.bytesToText(bytes);
         var list = TM.keptList().filter(function(p) { return p !== path; });
         list.unshift(path);
         list.slice(TM.KEPT_FILES).forEach(function(p) { localStorage.removeItem('trussmill/file:' + p); });
@@ -632,10 +643,8 @@ var TrussmillLibrary = {
         if (!m || text === null) return;
         var slot = Number(m[1]);
         while (TM.slots.length < slot) TM.slots.push({handle: null});
-        var bytes = new Uint8Array(text.length);
-        for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xFF;
         FS.mkdirTree('/files/' + slot);
-        FS.writeFile(path, bytes);
+        FS.writeFile(path, TM.textToBytes(text, new Uint8Array(text.length)));
       });
     },
 
@@ -1159,14 +1168,11 @@ var TrussmillLibrary = {
   tm_stored_copy: function(kind, name, out, size) {
     var kept = '';
     try { kept = localStorage.getItem(TM.storageKey(kind, name)) || ''; } catch (e) {}
-    for (var i = 0; i < size; ++i) HEAPU8[out + i] = i < kept.length ? kept.charCodeAt(i) & 0xFF : 0;
+    TM.textToBytes(kept, HEAPU8.subarray(out, out + size));
   },
 
   tm_store: function(kind, name, contents, size) {
-    var text = '';
-    for (var at = 0; at < size; at += 8192) {
-      text += String.fromCharCode.apply(null, HEAPU8.subarray(contents + at, contents + Math.min(size, at + 8192)));
-    }
+    var text = TM.bytesToText(HEAPU8.subarray(contents, contents + size));
     try {
       localStorage.setItem(TM.storageKey(kind, name), text);
       return 1;
