@@ -132,6 +132,7 @@ void MainWindow::activateAssignment(const Assignment& assignment) {
     program_.options = optionsUnder(assignment, program_.options);
     showOptions();
     shell_.setWindowTitle(std::string(PROGRAM_TITLE) + " - " + assignment.title);
+    shell_.showAssignment(assignment.title);
 }
 
 void MainWindow::closeAssignment() {
@@ -141,6 +142,7 @@ void MainWindow::closeAssignment() {
     shell_.removeStored(StoreKind::Configuration, kAssignmentNameSetting);
     showOptions();
     shell_.setWindowTitle(PROGRAM_TITLE);
+    shell_.showAssignment("");
 }
 
 void MainWindow::restoreAssignment() {
@@ -163,9 +165,12 @@ void MainWindow::showOptions() {
                                                {CMD_OPTION_DECK_WEIGHT, o.includeDeckWeight},
                                                {CMD_OPTION_LIVE_LOAD, o.includeExtraLiveLoad},
                                                {CMD_OPTION_MIN_FORCE, o.useMinMemberForce}};
+    const std::string fixedBy = assignment_ ? "Set by the assignment " + assignment_->title : std::string();
     for (const auto& [command, on] : options) {
+        const bool fixed = fixedOption(command).has_value();
         shell_.checkMenuItem(command, on == 1);
-        shell_.enableMenuItem(command, !fixedOption(command));
+        shell_.enableMenuItem(command, !fixed);
+        shell_.setMenuItemTip(command, fixed ? fixedBy : std::string());
     }
     shell_.enableMenuItem(CMD_FILE_CLOSE_ASSIGNMENT, assignment_.has_value());
 }
@@ -250,7 +255,7 @@ void MainWindow::print() {
     // Review prints the last analysis; every other mode the bridge's data, even when results are held.
     const bool results = p.state.mode == Mode::Review;
     if (!results) prepareDataReport(p.model, p.memberSizes);
-    std::unique_ptr<PrintSurface> printer = shell_.printDialog();
+    std::unique_ptr<PrintSurface> printer = shell_.printDialog(p.model.bridgeName);
     if (!printer) return;
     const PrintOutcome printed =
         results ? printResults(*printer, p.model, p.options, p.results, shell_.localTime())

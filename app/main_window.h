@@ -46,6 +46,8 @@ class MainWindow final : public WindowProcedure {
     // window's, its limits checked after every analysis, kept for the next run until closed. A
     // file that does not read is reported and changes nothing. Returns whether it was taken.
     bool openAssignmentFile(const char* path);
+    // File/Close Assignment: the options free again; nothing happens when none is in force.
+    void closeAssignment();
     const std::optional<Assignment>& assignment() const { return assignment_; }
 
     // Whether the bridge has changes that were not saved.
@@ -97,7 +99,6 @@ class MainWindow final : public WindowProcedure {
     void reportRefusedFile(const char* path, const char* reason);
     // -- The assignment (file_commands.cpp)
     void openAssignment();
-    void closeAssignment();
     // Start-up: the assignment active when the last run ended.
     void restoreAssignment();
     void activateAssignment(const Assignment& assignment);

@@ -15,6 +15,9 @@ constexpr int kWindowHeight = 480;
 constexpr int kWantedClientHeight = 436;
 
 constexpr char kAlreadyRunning[] = "The Program is already running. Restore from icon.";
+constexpr char kAlreadyRunningInTab[] =
+    "Trussmill is already open in another tab of this browser. Use that tab, or close it and reload this "
+    "one.";
 constexpr char kNotEnoughMemory[] = "Not enough memory available.";
 constexpr char kCreationCaption[] = "ZAZUVI";
 
@@ -59,7 +62,8 @@ std::optional<int> Application::start(std::string_view commandLine) {
     if (display.width != 0) state.displayChanged = shell_.changeDisplayMode(display.width, display.height);
 
     if (shell_.previousInstanceRunning()) {
-        startupNotice(shell_, kAlreadyRunning, "", Modality::Application);
+        const char* text = shell_.runsInBrowserTab() ? kAlreadyRunningInTab : kAlreadyRunning;
+        startupNotice(shell_, text, "", Modality::Application);
         return finish(0);
     }
 

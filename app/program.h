@@ -31,8 +31,10 @@ class Application {
     // the unsaved-changes question when start-up brought back unsaved work.
     void openFromCommandLine(const char* path) { window_.openFromCommandLine(path); }
 
-    // Makes the assignment file at path the active one, as File/Open Assignment does.
-    void openAssignment(const char* path) { window_.openAssignmentFile(path); }
+    // Makes the assignment file at path the active one, as File/Open Assignment does; returns
+    // whether it was taken.
+    bool openAssignment(const char* path) { return window_.openAssignmentFile(path); }
+    void closeAssignment() { window_.closeAssignment(); }
 
     const MainWindow& window() const { return window_; }
 

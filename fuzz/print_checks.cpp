@@ -58,7 +58,7 @@ std::string checkPrinting(const char* what, const std::function<void(PrintSurfac
     HeadlessShell printer;
     printer.answerPrintDialog(true);
     {
-        const std::unique_ptr<PrintSurface> surface = printer.printDialog();
+        const std::unique_ptr<PrintSurface> surface = printer.printDialog("");
         print(*surface);
     }
     const std::string fault = printJobFault(printer.printJobs().front());

@@ -151,6 +151,10 @@ class Shell {
     // Called once at start-up. True when another copy of the program is already running.
     virtual bool previousInstanceRunning() = 0;
 
+    // True where the program runs in a tab of a web browser rather than a window of its own; the few
+    // texts that say where to find the program follow it.
+    virtual bool runsInBrowserTab() const { return false; }
+
     // Called at start-up when the command line asks for a resolution. Returns true only when the
     // screen was switched; a platform without display modes always returns false.
     virtual bool changeDisplayMode(int width, int height) = 0;
@@ -233,6 +237,15 @@ class Shell {
     // item. Items start with their table text. Unknown ids are ignored.
     virtual void setMenuItemText(int command, std::string_view text, std::string_view tip) = 0;
 
+    // Gives the menu item with this command id a tip of its own (shown in a status bar or as a
+    // tooltip), such as why it is greyed; an empty tip takes it away. Unknown ids are ignored.
+    virtual void setMenuItemTip(int command, std::string_view tip) = 0;
+
+    // The assignment in force, by its title; empty when none is. A backend whose window title
+    // cannot be seen (a browser tab) shows it beside the board, with a way to close it that sends
+    // CMD_FILE_CLOSE_ASSIGNMENT as the menu item does.
+    virtual void showAssignment(std::string_view title) { (void)title; }
+
     // Shows the cursor over the program's window until the next change; returns the previous shape.
     virtual CursorShape setCursor(CursorShape shape) = 0;
 
@@ -253,8 +266,10 @@ class Shell {
     virtual std::string deliverFile(const std::string& path) = 0;
 
     // The print dialog, owned by the main window, offering no page range, no selection and no print
-    // to file. Returns the chosen printer's surface, or nothing when cancelled.
-    virtual std::unique_ptr<PrintSurface> printDialog() = 0;
+    // to file. Returns the chosen printer's surface, or nothing when cancelled. title names what is
+    // printed (the bridge's name): a browser shows it as the page's title meanwhile, which is the
+    // default name of a PDF saved from its dialog.
+    virtual std::unique_ptr<PrintSurface> printDialog(std::string_view title) = 0;
 
     // -- Sound
 

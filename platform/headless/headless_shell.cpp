@@ -284,19 +284,24 @@ bool HeadlessShell::isMenuItemEnabled(int command) const {
 }
 
 void HeadlessShell::setMenuItemText(int command, std::string_view text, std::string_view tip) {
-    menuTexts_[command] = {std::string(text), std::string(tip)};
+    menuTexts_[command] = std::string(text);
+    menuTips_[command] = std::string(tip);
+}
+
+void HeadlessShell::setMenuItemTip(int command, std::string_view tip) {
+    menuTips_[command] = std::string(tip);
 }
 
 std::optional<std::string> HeadlessShell::menuItemText(int command) const {
     const auto found = menuTexts_.find(command);
     if (found == menuTexts_.end()) return std::nullopt;
-    return found->second.first;
+    return found->second;
 }
 
 std::optional<std::string> HeadlessShell::menuItemTip(int command) const {
-    const auto found = menuTexts_.find(command);
-    if (found == menuTexts_.end()) return std::nullopt;
-    return found->second.second;
+    const auto found = menuTips_.find(command);
+    if (found == menuTips_.end()) return std::nullopt;
+    return found->second;
 }
 
 int HeadlessShell::setBoardScale(int scale) {
@@ -366,7 +371,7 @@ std::string HeadlessShell::deliverFile(const std::string& path) {
     return failure;
 }
 
-std::unique_ptr<PrintSurface> HeadlessShell::printDialog() {
+std::unique_ptr<PrintSurface> HeadlessShell::printDialog(std::string_view) {
     presentDirty();
     ++printDialogsShown_;
     bool print = false;

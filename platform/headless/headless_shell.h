@@ -136,6 +136,7 @@ class HeadlessShell final : public Shell {
     void checkMenuItem(int command, bool checked) override;
     void enableMenuItem(int command, bool enabled) override;
     void setMenuItemText(int command, std::string_view text, std::string_view tip) override;
+    void setMenuItemTip(int command, std::string_view tip) override;
     int setBoardScale(int scale) override;
     int largestFittingBoardScale() override;
     CursorShape setCursor(CursorShape shape) override;
@@ -148,7 +149,7 @@ class HeadlessShell final : public Shell {
     // was scripted (failNextDelivery). Every path is recorded.
     std::string deliverFile(const std::string& path) override;
     // Prints (to a recorded job) or cancels as scripted; cancels when nothing is scripted.
-    std::unique_ptr<PrintSurface> printDialog() override;
+    std::unique_ptr<PrintSurface> printDialog(std::string_view title) override;
     // A synchronous sound moves the clock on by its length (setSoundLength; 0 by default).
     void playSound(std::string_view fileName, SoundMode mode) override;
     void stopSound() override;
@@ -273,7 +274,8 @@ class HeadlessShell final : public Shell {
     std::map<std::string, uint32_t, std::less<>> soundLengths_;
     std::map<int, bool> menuChecked_;
     std::map<int, bool> menuEnabled_;
-    std::map<int, std::pair<std::string, std::string>> menuTexts_;  // text, tip
+    std::map<int, std::string> menuTexts_;
+    std::map<int, std::string> menuTips_;
     int boardScale_ = 1;
     std::map<std::pair<StoreKind, std::string>, std::string, std::less<>> stored_;
 

@@ -189,7 +189,7 @@ std::string QtShell::deliverFile(const std::string&) {
     return {};
 }
 
-std::unique_ptr<PrintSurface> QtShell::printDialog() {
+std::unique_ptr<PrintSurface> QtShell::printDialog(std::string_view) {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     {
         QPrintDialog dialog(printer.get(), dialogOwner(true));

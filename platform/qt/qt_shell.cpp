@@ -314,6 +314,10 @@ void QtShell::setMenuItemText(int command, std::string_view text, std::string_vi
                      QString::fromUtf8(tip.data(), qsizetype(tip.size())));
 }
 
+void QtShell::setMenuItemTip(int command, std::string_view tip) {
+    if (alive_) window_->setTip(command, QString::fromUtf8(tip.data(), qsizetype(tip.size())));
+}
+
 int QtShell::setBoardScale(int scale) {
     if (!alive_) return 1;
     window_->view().setZoom(scale);

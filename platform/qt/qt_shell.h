@@ -59,6 +59,7 @@ class QtShell final : public Shell, private WindowSink {
     void checkMenuItem(int command, bool checked) override;
     void enableMenuItem(int command, bool enabled) override;
     void setMenuItemText(int command, std::string_view text, std::string_view tip) override;
+    void setMenuItemTip(int command, std::string_view tip) override;
     int setBoardScale(int scale) override;
     int largestFittingBoardScale() override;
     CursorShape setCursor(CursorShape shape) override;
@@ -68,7 +69,7 @@ class QtShell final : public Shell, private WindowSink {
     // Files are written where they were chosen: there is nothing to hand over.
     std::string deliverFile(const std::string& path) override;
     // Qt's print dialog; its "Print to File (PDF)" printer stays offered.
-    std::unique_ptr<PrintSurface> printDialog() override;
+    std::unique_ptr<PrintSurface> printDialog(std::string_view title) override;
     // A synchronous sound returns once it has ended, and never later than its length plus
     // SOUND_END_MARGIN_MS; without an audio output it waits out the length all the same.
     void playSound(std::string_view fileName, SoundMode mode) override;

@@ -126,6 +126,13 @@ void ShellWindow::setText(int command, const QString& text, const QString& tip) 
     item->setStatusTip(tip);
 }
 
+void ShellWindow::setTip(int command, const QString& tip) {
+    if (QAction* item = action(command)) {
+        item->setToolTip(tip);
+        item->setStatusTip(tip);
+    }
+}
+
 QAction* ShellWindow::action(int command) const {
     const auto found = actions_.find(command);
     return found == actions_.end() ? nullptr : found->second;

@@ -31,6 +31,7 @@ class ShellWindow final : public QMainWindow {
     void setEnabled(int command, bool enabled);
     // The item's text (mnemonic marked by '&') and tip; an empty text hides it.
     void setText(int command, const QString& text, const QString& tip);
+    void setTip(int command, const QString& tip);
 
     // The item that sends command, or nullptr; for tests that choose items as a user would.
     QAction* action(int command) const;

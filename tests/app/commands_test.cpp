@@ -457,6 +457,11 @@ TEST(Commands, AnAssignmentFixesOptionsAndNamesBrokenLimits) {
     EXPECT_FALSE(run->shell.isMenuItemEnabled(CMD_OPTION_DEAD_LOAD));
     EXPECT_TRUE(run->shell.isMenuItemEnabled(CMD_OPTION_DECK_WEIGHT));
     EXPECT_TRUE(run->shell.isMenuItemEnabled(CMD_FILE_CLOSE_ASSIGNMENT));
+    // A greyed option says why.
+    EXPECT_EQ(run->shell.menuItemTip(CMD_OPTION_DEAD_LOAD),
+              "Set by the assignment Week 3 \xE2\x80\x93 Br\xC3\xBC"
+              "cke");
+    EXPECT_EQ(run->shell.menuItemTip(CMD_OPTION_DECK_WEIGHT), "");
     run->command(CMD_OPTION_DEAD_LOAD);  // a fixed option stays as the assignment says
     EXPECT_EQ(run->program().options.includeDeadLoad, 1);
 
@@ -476,6 +481,7 @@ TEST(Commands, AnAssignmentFixesOptionsAndNamesBrokenLimits) {
     next.command(CMD_FILE_CLOSE_ASSIGNMENT);
     EXPECT_EQ(next.shell.windowTitle(), PROGRAM_TITLE);
     EXPECT_TRUE(next.shell.isMenuItemEnabled(CMD_OPTION_DEAD_LOAD));
+    EXPECT_EQ(next.shell.menuItemTip(CMD_OPTION_DEAD_LOAD), "");
     EXPECT_FALSE(next.shell.stored(StoreKind::Configuration, "assignment"));
 
     // A file that does not read is named with its line and changes nothing; the command line

@@ -90,7 +90,7 @@ class TestProcedure final : public WindowProcedure {
         } else if (id == CMD_REPAINT) {
             shell_.invalidate();
         } else if (id == CMD_PRINT) {
-            std::unique_ptr<PrintSurface> printer = shell_.printDialog();
+            std::unique_ptr<PrintSurface> printer = shell_.printDialog("");
             if (!printer) {
                 outcomes.push_back("not printed");
                 return;

@@ -112,7 +112,7 @@ Recorded record(Draw draw, bool fontsAvailable = true) {
     options.printerFontsAvailable = fontsAvailable;
     HeadlessShell shell(options);
     shell.answerPrintDialog(true);
-    std::unique_ptr<PrintSurface> printer = shell.printDialog();
+    std::unique_ptr<PrintSurface> printer = shell.printDialog("");
     Recorded r;
     r.outcome = draw(*printer);
     printer.reset();

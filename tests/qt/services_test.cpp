@@ -235,9 +235,9 @@ void QtServicesTest::fileAndPrintDialogs() {
         QVERIFY(!print->testOption(QAbstractPrintDialog::PrintSelection));
         dialog.reject();
     };
-    QVERIFY(!s.shell.printDialog());
+    QVERIFY(!s.shell.printDialog("BRIDGE"));
     answer = [](QDialog& dialog) { dialog.accept(); };
-    QVERIFY(s.shell.printDialog());
+    QVERIFY(s.shell.printDialog("BRIDGE"));
 
     // A printer whose file cannot be written refuses the job and says why.
     auto printer = std::make_unique<QPrinter>();
