@@ -14,18 +14,24 @@
 
 namespace {
 
-// The file the page's address names in parameter, in the in-memory file system; empty when it
-// names none or it could not be fetched (the shell then says why once the program runs).
-std::string startupFile(WebShell& shell, const char* parameter, const char* what, size_t maxBytes) {
+// A file the page's address names.
+struct StartupFile {
+    bool named = false;  // the address names one
+    std::string path;    // in the in-memory file system; empty when it could not be fetched
+};
+
+// The file the page's address names in parameter; one that could not be fetched is told once the
+// program runs.
+StartupFile startupFile(WebShell& shell, const char* parameter, const char* what, size_t maxBytes) {
     char path[DIALOG_PATH_CHARS + 1] = {};
     char reason[256] = {};
     switch (tm_startup_file(parameter, int(maxBytes), path, sizeof path, reason, sizeof reason)) {
         case 1:
-            return path;
+            return {true, path};
         case -1:
-            shell.addStartupNotice(std::string("The ") + what +
-                                   " this page was opened with could not be loaded: " + reason + ".");
-            return {};
+            shell.addStartupNotice(std::string("The ") + what + " this page was opened with (" + path +
+                                   ") could not be loaded: " + reason + ".");
+            return {true, {}};
         default:
             return {};
     }
@@ -38,13 +44,18 @@ int main() {
     // the program makes could not even be read back; a desktop's usual mask instead.
     ::umask(022);
     WebShell shell;
-    const std::string bridge = startupFile(shell, "open", "bridge", BRIDGE_FILE_MAX_BYTES);
-    const std::string assignment = startupFile(shell, "assignment", "assignment", ASSIGNMENT_MAX_BYTES);
+    const StartupFile bridge = startupFile(shell, "open", "bridge", BRIDGE_FILE_MAX_BYTES);
+    const StartupFile assignment = startupFile(shell, "assignment", "assignment", ASSIGNMENT_MAX_BYTES);
 
     Application application(shell);
     shell.setUnsavedWorkQuery([&application] { return application.window().hasUnsavedChanges(); });
-    std::optional<int> ended = application.start(bridge);
-    if (!ended && !assignment.empty()) application.openAssignment(assignment.c_str());
+    std::optional<int> ended = application.start(bridge.path);
+    // A link that names an assignment means that one: when it cannot be had, the one kept from an
+    // earlier visit is not left in force in its place.
+    if (!ended && assignment.named) {
+        if (assignment.path.empty() || !application.openAssignment(assignment.path.c_str()))
+            application.closeAssignment();
+    }
     const int exitCode = ended ? *ended : application.finish(shell.runMessageLoop());
     tm_program_ended(exitCode);
     return exitCode;

@@ -78,7 +78,9 @@ var TrussmillLibrary = {
           var handle = launch.files[0];
           TM.started.then(function() { return handle.getFile(); }).then(function(file) {
             return TM.storeFile(file, TM.maxBytes, handle);
-          }).then(function(path) { TM.queue([TM.DROP, 0, 0, 0, path]); });
+          }).then(function(path) { TM.queue([TM.DROP, 0, 0, 0, path]); }, function(e) {
+            TM.notice(handle.name + ' could not be opened: ' + (e.message || String(e)) + '.');
+          });
         });
       }
       if ('serviceWorker' in navigator && location.protocol !== 'file:') {
@@ -154,17 +156,58 @@ var TrussmillLibrary = {
       return zoom * Math.max(1, Math.floor((window.devicePixelRatio || 1) + 1e-6));
     },
 
+    // The board at its zoom, or, where the page is narrower (a phone, a split screen), at the largest
+    // whole number of device pixels per board pixel that fits its width; where not even one does, it
+    // is scaled smoothly to the width.
     fitBoard: function() {
       if (!TM.board) return;
       var ratio = window.devicePixelRatio || 1;
+      var room = document.documentElement.clientWidth;
       var scale = TM.devicePixelsAt(TM.zoom);
-      TM.board.style.width = (TM.boardWidth * scale / ratio) + 'px';
-      TM.board.style.height = (TM.boardHeight * scale / ratio) + 'px';
+      while (scale > 1 && TM.boardWidth * scale / ratio > room) --scale;
+      var width = TM.boardWidth * scale / ratio;
+      var smooth = width > room;
+      if (smooth) width = room;
+      TM.board.classList.toggle('smooth', smooth);
+      TM.board.style.width = width + 'px';
+      TM.board.style.height = (width * TM.boardHeight / TM.boardWidth) + 'px';
       document.getElementById('window').style.width = TM.board.style.width;
+      TM.placeHelp();
       // A move to a screen of another scale changes the fit.
       if (TM.ratioQuery) TM.ratioQuery.removeEventListener('change', TM.fitBoard);
       TM.ratioQuery = window.matchMedia('(resolution: ' + ratio + 'dppx)');
       TM.ratioQuery.addEventListener('change', TM.fitBoard);
+    },
+
+    // ---- Help, beside the board
+
+    // Level with the board when it sits beside it; below it, a height of its own.
+    placeHelp: function() {
+      var help = document.getElementById('help');
+      if (!help || !help.open) return;
+      var board = document.getElementById('window');
+      help.style.height = '';
+      if (Math.abs(help.offsetTop - board.offsetTop) < 2) help.style.height = board.offsetHeight + 'px';
+    },
+
+    helpOpen: function() {
+      var help = document.getElementById('help');
+      return !!(help && help.open);
+    },
+
+    closeHelp: function() {
+      var help = document.getElementById('help');
+      if (!help || !help.open) return;
+      var hadFocus = help.contains(document.activeElement);
+      help.close();
+      if (hadFocus) document.activeElement.blur();
+    },
+
+    helpKey: function(e) {
+      if (e.key !== 'Escape') return;
+      e.preventDefault();
+      e.stopPropagation();
+      TM.closeHelp();
     },
 
     // ---- The menu bar, from the program's menu table
@@ -236,11 +279,6 @@ var TrussmillLibrary = {
             menu.items[entry.id] = item;
             if (entry.keys) menu.keys.push({keys: entry.keys, id: entry.id});
           }
-          item.addEventListener('mouseenter', function() { TM.highlight(item, false); });
-          item.addEventListener('click', function(e) {
-            e.stopPropagation();
-            TM.activate(item);
-          });
           list.entries.push(item);
           list.appendChild(item);
         });
@@ -259,30 +297,90 @@ var TrussmillLibrary = {
         top.appendChild(text.span);
         top.submenu = makeList(entry.items, top);
         top.appendChild(top.submenu);
-        top.addEventListener('mousedown', function(e) {
-          e.preventDefault();
-          if (TM.modal) return;
-          if (menu.open.length && menu.open[0] === top) TM.closeMenus();
-          else TM.openTop(top, false);
-        });
-        top.addEventListener('mouseenter', function() {
-          if (menu.open.length && menu.open[0] !== top) TM.openTop(top, false);
-        });
         bar.appendChild(top);
         menu.tops.push(top);
       });
       table.hidden.forEach(function(shortcut) { menu.keys.push(shortcut); });
       bar.setAttribute('role', 'menubar');
-      document.addEventListener('mousedown', function(e) {
-        if (!bar.contains(e.target)) TM.closeMenus();
-      });
+      // The whole page's presses first: one outside an open menu only closes it.
+      document.addEventListener('pointerdown', TM.menuPointerDown, true);
+      document.addEventListener('pointermove', TM.menuPointerMove);
+      document.addEventListener('pointerup', TM.menuPointerUp);
+      document.addEventListener('pointercancel', function() { menu.press = null; });
       TM.menu = menu;
+    },
+
+    // ---- The menu bar by mouse, pen and finger, as on a desktop: a click on a title opens its
+    // menu and a click on an item runs it; a press on a title dragged to an item runs it on release;
+    // a press outside closes the menus and does nothing else. Items are found under the pointer, not
+    // from the event's target, because a finger's events all go to the element it first touched.
+
+    menuPartAt: function(x, y) {
+      var at = document.elementFromPoint(x, y);
+      if (!at || !TM.menu.bar.contains(at)) return {outside: true};
+      var item = at.closest('.item');
+      if (item && item.hidden) item = null;
+      return {item: item, top: item ? null : at.closest('.top')};
+    },
+
+    menuPointerDown: function(e) {
+      var menu = TM.menu;
+      if (TM.modal || !TM.board || !e.isPrimary) return;
+      var part = TM.menuPartAt(e.clientX, e.clientY);
+      if (part.outside) {
+        if (!menu.open.length) return;
+        TM.closeMenus();
+        e.preventDefault();
+        e.stopPropagation();
+        return;
+      }
+      e.preventDefault();  // keeps the focus where the menus put it, and selects no text
+      if (e.target.hasPointerCapture && e.target.hasPointerCapture(e.pointerId)) {
+        e.target.releasePointerCapture(e.pointerId);
+      }
+      if (e.button !== 0) return;
+      menu.press = {id: e.pointerId, top: part.top, moved: false};
+      if (part.item) {
+        TM.highlight(part.item, false);
+      } else if (part.top) {
+        if (menu.open.length && menu.open[0] === part.top) {
+          TM.closeMenus();
+          menu.press = null;
+        } else {
+          TM.openTop(part.top, false);
+        }
+      }
+    },
+
+    menuPointerMove: function(e) {
+      var menu = TM.menu;
+      if (TM.modal || !menu.open.length) return;
+      var pressed = menu.press && menu.press.id === e.pointerId;
+      if (!pressed && e.pointerType === 'touch') return;
+      if (pressed) menu.press.moved = true;
+      var part = TM.menuPartAt(e.clientX, e.clientY);
+      if (part.item) TM.highlight(part.item, false);
+      else if (part.top && part.top !== menu.open[0]) TM.openTop(part.top, false);
+    },
+
+    menuPointerUp: function(e) {
+      var menu = TM.menu;
+      var press = menu.press;
+      if (!press || press.id !== e.pointerId) return;
+      menu.press = null;
+      if (TM.modal || !menu.open.length) return;
+      var part = TM.menuPartAt(e.clientX, e.clientY);
+      if (part.item) {
+        TM.activate(part.item, false);
+      } else if (part.outside && press.moved) {
+        TM.closeMenus();  // dragged off the menus: nothing chosen
+      }
     },
 
     // Opens a menu of the bar; withKeyboard highlights its first item.
     openTop: function(top, withKeyboard) {
       TM.closeMenus();
-      top.classList.add('open');
+      TM.showList(top);
       TM.menu.open = [top];
       TM.menu.barFocus = null;
       if (withKeyboard) TM.highlight(top.submenu.entries[0], true);
@@ -310,15 +408,38 @@ var TrussmillLibrary = {
       item.list.entries.forEach(function(e) { e.classList.toggle('highlight', e === item); });
       item.focus();
       if (!fromKeyboard && item.submenu) {
-        item.classList.add('open');
+        TM.showList(item);
         TM.menu.open.push(item);
       }
     },
 
-    activate: function(item) {
+    // Opens the list of a title or an item, kept inside the page's width: a submenu that would run
+    // off the right goes to the left of its item, and any list still too wide is moved in.
+    showList: function(owner) {
+      var list = owner.submenu;
+      owner.classList.add('open');
+      list.classList.remove('leftward');
+      list.style.transform = '';
+      var room = document.documentElement.clientWidth;
+      var r = list.getBoundingClientRect();
+      if (r.right > room && owner.list) {
+        list.classList.add('leftward');
+        r = list.getBoundingClientRect();
+      }
+      var shift = r.right > room ? room - r.right : 0;
+      if (r.left + shift < 0) shift = -r.left;
+      if (shift) list.style.transform = 'translateX(' + shift + 'px)';
+    },
+
+    // Runs an item's command, or opens its submenu (from the keyboard with its first item highlighted).
+    activate: function(item, fromKeyboard) {
       if (item.classList.contains('disabled')) return;
       if (item.submenu) {
-        item.classList.add('open');
+        if (fromKeyboard === false) {
+          TM.highlight(item, false);
+          return;
+        }
+        TM.showList(item);
         if (TM.menu.open[TM.menu.open.length - 1] !== item) TM.menu.open.push(item);
         TM.highlight(item.submenu.entries[0], true);
         return;
@@ -423,6 +544,9 @@ var TrussmillLibrary = {
         handled = TM.menuKey(e);
       } else if (menu.barFocus) {
         handled = TM.barKey(e);
+      } else if (e.key === 'Escape' && TM.helpOpen()) {
+        TM.closeHelp();
+        handled = true;
       } else if (e.key === 'Alt' && !e.ctrlKey && !e.shiftKey) {
         TM.altAlone = true;  // Alt pressed and released alone takes the keyboard to the menu bar
       } else if (e.key === 'F10' && !e.ctrlKey && !e.altKey && !e.shiftKey) {
@@ -462,7 +586,8 @@ var TrussmillLibrary = {
     // ---- Dialogs
 
     // A modal dialog of the page's own: a caption bar, the body and a row of buttons. buttons are
-    // [label, value] pairs; Enter presses the default one unless another button has the focus,
+    // [label, value] pairs, '&' marking a key that presses the button (with Alt or without, as in
+    // "&Yes"); Enter presses the default one unless another button has the focus,
     // Escape gives escapeValue (undefined: Escape does nothing). Resolves with the value; chosen,
     // when given, is called with it inside the click, which still counts as the user's gesture.
     dialog: function(caption, body, buttons, defaultIndex, escapeValue, className, chosen) {
@@ -483,8 +608,12 @@ var TrussmillLibrary = {
           resolve(value);
         };
         var defaultButton = null;
+        var keys = {};
         buttons.forEach(function(b, i) {
-          var button = TM.element('button', '', b[0]);
+          var button = TM.element('button');
+          var label = TM.label(b[0]);
+          button.appendChild(label.span);
+          if (label.key) keys[label.key] = button;
           button.type = 'button';
           button.addEventListener('click', function() { done(b[1]); });
           if (i === defaultIndex) {
@@ -506,6 +635,12 @@ var TrussmillLibrary = {
           else dialog.showModal();
         });
         dialog.addEventListener('keydown', function(e) {
+          var key = e.code.indexOf('Key') === 0 ? e.code.slice(3).toLowerCase() : '';
+          if (keys[key] && !e.ctrlKey && !e.metaKey && e.target.tagName !== 'INPUT') {
+            e.preventDefault();
+            keys[key].click();
+            return;
+          }
           if (e.key !== 'Enter' || e.target.tagName === 'BUTTON') return;
           e.preventDefault();
           if (defaultButton) defaultButton.click();
@@ -542,7 +677,7 @@ var TrussmillLibrary = {
       if (picture) body.appendChild(picture);
       body.appendChild(TM.element('p', 'text', text));
       // ok; yes/no; yes/no/cancel, with the page's button numbers (1 OK, 2 Yes, 3 No, 4 Cancel)
-      var sets = [[['OK', 1]], [['Yes', 2], ['No', 3]], [['Yes', 2], ['No', 3], ['Cancel', 4]]];
+      var sets = [[['OK', 1]], [['&Yes', 2], ['&No', 3]], [['&Yes', 2], ['&No', 3], ['Cancel', 4]]];
       var set = sets[buttons] || sets[0];
       var index = Math.max(0, set.findIndex(function(b) { return b[1] === defaultButton; }));
       // Closing an OK box counts as OK and a Yes/No/Cancel box as Cancel; a Yes/No box needs an answer.
@@ -620,19 +755,26 @@ var TrussmillLibrary = {
       }
     },
 
+    // Keeps a copy of the file; returns whether it is kept. The oldest copies make room, but never
+    // one the File menu's recent files name: the first of them is the bridge that is open.
     keepFile: function(path) {
       try {
         var bytes = FS.readFile(path);
-        if (bytes.length > TM.KEPT_FILE_BYTES) return;
+        if (bytes.length > TM.KEPT_FILE_BYTES) return false;
         var text = TM.bytesToText(bytes);
+        var recent = (localStorage.getItem('trussmill/configuration/recent-files') || '').split('\n');
         var list = TM.keptList().filter(function(p) { return p !== path; });
         list.unshift(path);
-        list.slice(TM.KEPT_FILES).forEach(function(p) { localStorage.removeItem('trussmill/file:' + p); });
-        list = list.slice(0, TM.KEPT_FILES);
+        var kept = [];
+        list.forEach(function(p) {
+          if (kept.length < TM.KEPT_FILES || recent.indexOf(p) >= 0) kept.push(p);
+          else localStorage.removeItem('trussmill/file:' + p);
+        });
         localStorage.setItem('trussmill/file:' + path, text);
-        localStorage.setItem('trussmill/files', JSON.stringify(list));
+        localStorage.setItem('trussmill/files', JSON.stringify(kept));
+        return true;
       } catch (e) {
-        // Storage full or turned off: the file is not kept, and the page goes on without it.
+        return false;  // storage full or turned off: the page goes on without the copy
       }
     },
 
@@ -702,8 +844,53 @@ var TrussmillLibrary = {
                accept: {'application/octet-stream': extensions}}];
     },
 
+    // The site's storage key of a name kept of a kind (name 0: the prefix of them all).
     storageKey: function(kind, name) {
-      return 'trussmill/' + (kind ? 'state/' : 'configuration/') + UTF8ToString(name);
+      return 'trussmill/' + (kind ? 'state/' : 'configuration/') + (name ? UTF8ToString(name) : '');
+    },
+
+    // The name of this page's copy of unsaved work (the program's own naming).
+    recoveryName: function() {
+      return 'recovery' + (TM.tag ? '-' + TM.tag : '') + '.BRG';
+    },
+
+    // This page no longer runs the program: other tabs may take what it kept.
+    leaveTabs: function() {
+      if (TM.presence) TM.presence.close();
+      TM.presence = null;
+    },
+
+    // A path's last part, its %-escapes decoded where they are escapes ("100%.BRG" stays as it is).
+    lastPart: function(path) {
+      var name = path.slice(path.lastIndexOf('/') + 1);
+      try {
+        return decodeURIComponent(name);
+      } catch (e) {
+        return name;
+      }
+    },
+
+    // Why a fetch failed, in words a user knows; a browser's own says only "Failed to fetch".
+    whyNotFetched: function(error) {
+      if (navigator.onLine === false) return 'this computer is offline';
+      if (error && error.name === 'TypeError') return 'the site could not be reached';
+      return (error && error.message) || String(error);
+    },
+
+    // A short note at the foot of the page that needs no answer; it goes after a while or a click.
+    toast: function(text) {
+      var toast = document.getElementById('toast');
+      if (!toast) {
+        toast = TM.element('div');
+        toast.id = 'toast';
+        toast.setAttribute('role', 'status');
+        toast.addEventListener('click', function() { toast.hidden = true; });
+        document.body.appendChild(toast);
+      }
+      toast.textContent = text;
+      toast.hidden = false;
+      clearTimeout(TM.toastTimer);
+      TM.toastTimer = setTimeout(function() { toast.hidden = true; }, 10000);
     },
 
     notice: function(text) {
@@ -727,16 +914,29 @@ var TrussmillLibrary = {
       again.focus();
     },
 
+    // Whether this page's copy of unsaved work is in the site's storage (see the program's recovery).
+    keptRecovery: function() {
+      try {
+        return localStorage.getItem('trussmill/state/' + TM.recoveryName()) !== null;
+      } catch (e) {
+        return false;
+      }
+    },
+
     stopped: function(what) {
       if (TM.hasStopped) return;
       TM.hasStopped = true;
       TM.unsaved = false;
+      TM.leaveTabs();
       document.querySelectorAll('dialog').forEach(function(d) { d.close(); });
       document.getElementById('window').hidden = true;
       TM.setState('stopped');
       TM.ending('Trussmill has stopped',
                 'An internal error stopped the program (' + what + '), so it cannot go on. ' +
-                'Changes made since the bridge was last saved are lost. Start again to go on working.');
+                (TM.keptRecovery() ? 'Changes made since the bridge was last saved are kept: they are offered ' +
+                                         'back when Trussmill starts again. '
+                                   : 'Changes made since the bridge was last saved are lost. ') +
+                'Start again to go on working.');
     },
 
     // ---- Sound
@@ -807,9 +1007,15 @@ var TrussmillLibrary = {
 
   tm_program_ended: function(code) {
     TM.unsaved = false;
+    TM.leaveTabs();
     if (TM.releaseLock) TM.releaseLock();
     TM.setState('ended');
-    TM.ending('Trussmill has ended', 'Start again to draw another bridge.');
+    if (TM.refused) {
+      TM.ending('Trussmill is open in another tab',
+                'Use that tab, or close it and start again here.');
+    } else {
+      TM.ending('Trussmill has ended', 'Start again to draw another bridge.');
+    }
   },
 
   tm_set_check: function(command, checked) {
@@ -838,6 +1044,33 @@ var TrussmillLibrary = {
     }
     item.title = UTF8ToString(tip);
     TM.tidySeparators(item.list);
+  },
+
+  tm_set_item_tip: function(command, tip) {
+    var item = TM.menu && TM.menu.items[command];
+    if (item) item.title = UTF8ToString(tip);
+  },
+
+  tm_show_assignment: function(title, closeCommand) {
+    var text = UTF8ToString(title);
+    var bar = document.getElementById('assignment');
+    if (!bar) {
+      bar = TM.element('div');
+      bar.id = 'assignment';
+      bar.setAttribute('role', 'status');
+      bar.appendChild(TM.element('span', 'what', 'Assignment: '));
+      bar.appendChild(TM.element('span', 'title'));
+      var close = TM.element('button', '', 'Close Assignment');
+      close.type = 'button';
+      close.addEventListener('click', function() {
+        if (!TM.modal) TM.queue([TM.COMMAND, bar.closeCommand, 0, 0]);
+      });
+      bar.appendChild(close);
+      TM.board.parentNode.insertBefore(bar, TM.board);
+    }
+    bar.closeCommand = closeCommand;
+    bar.querySelector('.title').textContent = text;
+    bar.hidden = !text;
   },
 
   tm_set_board_scale: function(scale) {
@@ -1055,7 +1288,9 @@ var TrussmillLibrary = {
         a.click();
         a.remove();
         setTimeout(function() { URL.revokeObjectURL(url); }, 60000);
-        TM.keepFile(p);
+        // The browser may yet block the download or the user cancel it: where the file went, and
+        // the copy that stays either way, are said.
+        TM.toast(name + ' was downloaded.' + (TM.keepFile(p) ? ' A copy is also kept under File in this browser.' : ''));
         return Promise.resolve(1);
       } catch (e) {
         return Promise.resolve(fail('the download could not be started: ' + e.message));
@@ -1063,8 +1298,8 @@ var TrussmillLibrary = {
     });
   },
 
-  tm_print: function(documentName, pages, pageCount) {
-    var name = UTF8ToString(documentName);
+  tm_print: function(title, pages, pageCount) {
+    var name = UTF8ToString(title) || 'UNTITLED';
     var svg = [];
     for (var i = 0, at = pages; i < pageCount; ++i) {
       var text = UTF8ToString(at);
@@ -1074,14 +1309,14 @@ var TrussmillLibrary = {
     return Asyncify.handleAsync(function() {
       var holder = document.getElementById('print-pages');
       holder.innerHTML = svg.map(function(page) { return '<div class="page">' + page + '</div>'; }).join('');
-      var title = document.title;
+      var pageTitle = document.title;
       document.title = name;
       return new Promise(function(resolve) {
         // Laid out first, then printed; the dialog blocks the page until it closes.
         requestAnimationFrame(function() {
           setTimeout(function() {
             window.print();
-            document.title = title;
+            document.title = pageTitle;
             holder.textContent = '';
             resolve();
           }, 0);
@@ -1134,6 +1369,7 @@ var TrussmillLibrary = {
     });
   },
 
+  // Help opens beside the board where the page has room, else below it; Escape closes it.
   tm_show_help: function(html, length) {
     var text = UTF8ToString(html, length);
     var help = document.getElementById('help');
@@ -1144,14 +1380,23 @@ var TrussmillLibrary = {
       var close = TM.element('button', 'close', '\u00d7');
       close.type = 'button';
       close.title = 'Close';
-      close.addEventListener('click', function() { help.close(); });
+      close.setAttribute('aria-label', 'Close help');
+      close.addEventListener('click', function() { TM.closeHelp(); });
       bar.appendChild(close);
       help.appendChild(bar);
-      help.appendChild(TM.element('iframe'));
-      document.body.appendChild(help);
+      var frame = TM.element('iframe');
+      frame.title = 'Trussmill Help';
+      frame.addEventListener('load', function() {
+        frame.contentDocument.addEventListener('keydown', TM.helpKey);
+      });
+      help.appendChild(frame);
+      help.addEventListener('keydown', TM.helpKey);
+      document.getElementById('desk').appendChild(help);
     }
     help.querySelector('iframe').srcdoc = text;
     if (!help.open) help.show();
+    TM.placeHelp();
+    help.scrollIntoView({block: 'nearest'});
   },
 
   // ---- What outlives a run, as byte strings in the site's storage
@@ -1185,14 +1430,47 @@ var TrussmillLibrary = {
     try { localStorage.removeItem(TM.storageKey(kind, name)); } catch (e) {}
   },
 
+  // The names kept of a kind, a line each, into out (at most size bytes with the terminator);
+  // returns the bytes all of them need.
+  tm_stored_names: function(kind, out, size) {
+    var prefix = TM.storageKey(kind, 0);
+    var names = [];
+    try {
+      for (var i = 0; i < localStorage.length; ++i) {
+        var key = localStorage.key(i);
+        if (key.indexOf(prefix) === 0) names.push(key.slice(prefix.length));
+      }
+    } catch (e) {}
+    var text = names.join('\n');
+    stringToUTF8(text, out, size);
+    return lengthBytesUTF8(text) + 1;
+  },
+
   // ---- Start-up
 
+  // With Web Locks, one tab holds the program's lock while it runs, and a later one is refused. Pages
+  // served over plain http have none: there every tab runs, under a tag of its own (see
+  // tm_instance_tag), and learns which other tabs run from their answers on a channel.
   tm_instance_running: function() {
     return Asyncify.handleAsync(function() {
-      if (!navigator.locks) return Promise.resolve(0);
+      if (!navigator.locks) {
+        var bytes = new Uint8Array(4);
+        crypto.getRandomValues(bytes);
+        TM.tag = 'tab-' + Array.prototype.map.call(bytes, function(b) { return (b + 256).toString(16).slice(1); }).join('');
+        if (!window.BroadcastChannel) return Promise.resolve(0);
+        TM.running = {};
+        TM.presence = new BroadcastChannel('trussmill-tabs');
+        TM.presence.onmessage = function(e) {
+          if (e.data === 'who runs?') TM.presence.postMessage({runs: TM.tag});
+          else if (e.data && typeof e.data.runs === 'string') TM.running[e.data.runs] = true;
+        };
+        TM.presence.postMessage('who runs?');
+        return new Promise(function(resolve) { setTimeout(function() { resolve(0); }, 300); });
+      }
       return new Promise(function(resolve) {
         navigator.locks.request('trussmill-program', {ifAvailable: true}, function(lock) {
           if (!lock) {
+            TM.refused = true;
             resolve(1);
             return;
           }
@@ -1204,6 +1482,15 @@ var TrussmillLibrary = {
     });
   },
 
+  tm_instance_tag: function(out, size) {
+    stringToUTF8(TM.tag || '', out, size);
+  },
+
+  // 0 when the tab that had this tag has surely ended: it did not answer at start-up.
+  tm_instance_may_run: function(tag) {
+    return !TM.running || TM.running[UTF8ToString(tag)] ? 1 : 0;
+  },
+
   tm_startup_file: function(parameter, maxBytes, out, outSize, reason, reasonSize) {
     if (!TM.maxBytes) {
       TM.maxBytes = maxBytes;
@@ -1212,7 +1499,9 @@ var TrussmillLibrary = {
     var wanted = new URLSearchParams(location.search).get(UTF8ToString(parameter));
     if (!wanted) return 0;
     return Asyncify.handleAsync(function() {
+      // On failure out names the file as the address did, and reason says why.
       var fail = function(why) {
+        stringToUTF8(wanted, out, outSize);
         stringToUTF8(why, reason, reasonSize);
         return -1;
       };
@@ -1220,21 +1509,24 @@ var TrussmillLibrary = {
       try {
         url = new URL(wanted, location.href);
       } catch (e) {
-        return Promise.resolve(fail(wanted + ' is not an address'));
+        return Promise.resolve(fail('it is not an address'));
       }
-      if (url.origin !== location.origin) return Promise.resolve(fail(wanted + ' is not on this site'));
+      if (url.origin !== location.origin) return Promise.resolve(fail('it is not on this site'));
       return fetch(url, {credentials: 'same-origin'}).then(function(response) {
-        if (!response.ok) return fail(wanted + ': ' + response.status + ' ' + response.statusText);
+        if (!response.ok) {
+          return fail('the server answered ' + (response.status + ' ' + response.statusText).trim());
+        }
         return response.blob().then(function(blob) {
-          var name = decodeURIComponent(url.pathname.slice(url.pathname.lastIndexOf('/') + 1));
-          var file = new File([blob], TM.safeName(name, 'BRIDGE.BRG'));
+          var file = new File([blob], TM.safeName(TM.lastPart(url.pathname), 'BRIDGE.BRG'));
           return TM.storeFile(file, maxBytes, null).then(function(path) {
             stringToUTF8(path, out, outSize);
             return 1;
           });
         });
       }, function(e) {
-        return fail(wanted + ': ' + e.message);
+        return fail(TM.whyNotFetched(e));
+      }).catch(function(e) {
+        return fail(e.message || String(e));
       });
     });
   },

@@ -25,6 +25,10 @@ void tm_set_check(int command, int checked);
 void tm_enable_item(int command, int enabled);
 // An empty text hides the item; '&' marks the mnemonic.
 void tm_set_item_text(int command, const char* text, const char* tip);
+void tm_set_item_tip(int command, const char* tip);
+// Shows the assignment in force above the board, with a button that sends closeCommand; "" takes
+// it away.
+void tm_show_assignment(const char* title, int closeCommand);
 // Shows each board pixel as scale x scale pixels of the screen's whole scale.
 void tm_set_board_scale(int scale);
 // The largest such scale (1 to maxScale) at which the board and the menu bar fit in the page.
@@ -66,8 +70,8 @@ int tm_save_file_dialog(const char* proposedName, const char* description, const
 // picked, or a download. Returns 1 when done; otherwise the reason goes to reason.
 int tm_deliver_file(const char* path, char* reason, int reasonSize);
 // The pages (SVG documents, pageCount of them back to back, each ending with a 0 byte) into the
-// browser's print dialog, under the document name.
-void tm_print(const char* documentName, const char* pages, int pageCount);
+// browser's print dialog; the page's title is title meanwhile.
+void tm_print(const char* title, const char* pages, int pageCount);
 
 // ---- Sound, clipboard, help
 
@@ -98,7 +102,8 @@ void tm_remove_stored(int kind, const char* name);
 int tm_instance_running();
 // The file the page's address names in its parameter (?open=URL for a bridge, ?assignment=URL),
 // fetched into the in-memory file system (at most maxBytes + 1 of it): 1 with its path in out, 0
-// when the address names none, -1 with the reason in reason when it could not be fetched.
+// when the address names none, -1 when it could not be fetched, with the file as the address
+// names it in out and the reason in reason.
 int tm_startup_file(const char* parameter, int maxBytes, char* out, int outSize, char* reason,
                     int reasonSize);
 

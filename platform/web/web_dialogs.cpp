@@ -127,15 +127,17 @@ std::string WebShell::deliverFile(const std::string& path) {
     return reason[0] != '\0' ? reason : "the browser did not take the file";
 }
 
-std::unique_ptr<PrintSurface> WebShell::printDialog() {
+std::unique_ptr<PrintSurface> WebShell::printDialog(std::string_view title) {
     presentDirty();
+    // The page takes the bridge's name for its title rather than the document's own name, a
+    // heading no one would keep as a file name.
     return std::make_unique<SvgPrintSurface>(
-        [](std::string_view documentName, const std::vector<std::string>& pages) {
+        [title = std::string(title)](std::string_view, const std::vector<std::string>& pages) {
             std::string joined;
             for (const std::string& page : pages) {
                 joined += page;
                 joined += '\0';
             }
-            tm_print(std::string(documentName).c_str(), joined.c_str(), int(pages.size()));
+            tm_print(title.c_str(), joined.c_str(), int(pages.size()));
         });
 }

@@ -46,9 +46,15 @@ void appendJsonString(std::string& out, const std::string& text) {
     out += '"';
 }
 
+// Keys a browser keeps for itself (a new window, quitting, closing the tab): a page never sees them,
+// so the menus do not offer them.
+bool browserKeeps(std::string_view keys) {
+    return keys == "Ctrl+N" || keys == "Ctrl+Q" || keys == "Ctrl+W";
+}
+
 const char* shortcutOf(int command) {
     for (const MenuShortcut& s : menuShortcuts()) {
-        if (s.shownInMenu && s.command == command) return s.keys;
+        if (s.shownInMenu && s.command == command && !browserKeeps(s.keys)) return s.keys;
     }
     return nullptr;
 }
@@ -123,7 +129,7 @@ std::string WebShell::menuJson() {
     json += "],\"hidden\":[";
     bool first = true;
     for (const MenuShortcut& s : menuShortcuts()) {
-        if (s.shownInMenu) continue;
+        if (s.shownInMenu || browserKeeps(s.keys)) continue;
         if (!first) json += ',';
         first = false;
         json += "{\"id\":" + std::to_string(s.command) + ",\"keys\":";
@@ -338,6 +344,14 @@ void WebShell::enableMenuItem(int command, bool enabled) {
 
 void WebShell::setMenuItemText(int command, std::string_view text, std::string_view tip) {
     if (alive_) tm_set_item_text(command, std::string(text).c_str(), std::string(tip).c_str());
+}
+
+void WebShell::setMenuItemTip(int command, std::string_view tip) {
+    if (alive_) tm_set_item_tip(command, std::string(tip).c_str());
+}
+
+void WebShell::showAssignment(std::string_view title) {
+    if (alive_) tm_show_assignment(std::string(title).c_str(), CMD_FILE_CLOSE_ASSIGNMENT);
 }
 
 int WebShell::setBoardScale(int scale) {

@@ -23,6 +23,7 @@ class WebShell final : public Shell {
     // ---- The contract
     // Another page of the same site that runs the program counts as a running copy.
     bool previousInstanceRunning() override;
+    bool runsInBrowserTab() const override { return true; }
     // A page has no display modes: every change is refused and nothing is restored.
     bool changeDisplayMode(int width, int height) override;
     void restoreDisplayMode() override;
@@ -45,6 +46,8 @@ class WebShell final : public Shell {
     void checkMenuItem(int command, bool checked) override;
     void enableMenuItem(int command, bool enabled) override;
     void setMenuItemText(int command, std::string_view text, std::string_view tip) override;
+    void setMenuItemTip(int command, std::string_view tip) override;
+    void showAssignment(std::string_view title) override;
     // The page's available area is the browser's viewport.
     int setBoardScale(int scale) override;
     int largestFittingBoardScale() override;
@@ -56,7 +59,7 @@ class WebShell final : public Shell {
     std::string deliverFile(const std::string& path) override;
     // The report goes to the browser's print dialog once it is drawn, which is where the user may
     // still cancel; this one never does.
-    std::unique_ptr<PrintSurface> printDialog() override;
+    std::unique_ptr<PrintSurface> printDialog(std::string_view title) override;
     void playSound(std::string_view fileName, SoundMode mode) override;
     void stopSound() override;
     uint32_t tickCount() override;

@@ -123,6 +123,9 @@ class Page:
         return self.browser.send(method, params, self.session)
 
     def navigate(self, url):
+        # A load of an earlier navigation (a reload the page made itself) is not this one's.
+        self.browser.events = [e for e in self.browser.events
+                               if e["method"] != "Page.loadEventFired" or e.get("sessionId") != self.session]
         self.send("Page.navigate", {"url": url})
         self.browser.wait_event("Page.loadEventFired", self.session)
 

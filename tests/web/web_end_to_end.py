@@ -5,7 +5,11 @@ session file, a few of the drags with a finger), and the board's pixels compared
 `trussmill-cli replay` of the same session. Then: Save As downloads a file byte-identical to the
 replay's save of the same bridge; a file the reader refuses, chosen in the browser's file input,
 shows the reader's refusal and leaves the bridge as it was; a second tab shows the notice that
-the program is already running.
+the program is already open and starts once the first is gone; unsaved work outlives its tab.
+Commands are chosen from the menus by mouse clicks, by a press dragged to an item and by finger
+taps; help opens beside the board and closes with Escape; a phone-sized window fits the board to
+its width; the site works offline. The core of the run (a sample opened by its link, Calculate by
+mouse, a member drawn) is played in Firefox as well, through WebDriver BiDi.
 
 Usage: web_end_to_end.py SITE_FOLDER TRUSSMILL_CLI EVENTS OUTPUT_FOLDER"""
 
@@ -20,9 +24,10 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from bidi import Firefox  # noqa: E402
 from devtools import Browser  # noqa: E402
 
-SITE, CLI, EVENTS, OUT = sys.argv[1:5]
+SITE, CLI, EVENTS, OUT = map(os.path.abspath, sys.argv[1:5])
 BOARD = (632, 436)
 HIDE_FILE_PICKERS = """for (const name of ['showOpenFilePicker', 'showSaveFilePicker'])
     Object.defineProperty(window, name, {value: undefined, configurable: true});"""
@@ -41,10 +46,11 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
 
 def serve(folder):
+    """The folder on a local server: its address, and the server, to stop it."""
     handler = functools.partial(QuietHandler, directory=folder)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    return f"http://127.0.0.1:{server.server_address[1]}/"
+    return f"http://127.0.0.1:{server.server_address[1]}/", server
 
 
 def session_lines():
@@ -68,17 +74,20 @@ def replay_script(extra):
     return "\n".join(lines + extra) + "\n"
 
 
+def replay_env():
+    """The replay keeps its configuration and unsaved work in folders of its own."""
+    home = os.path.join(OUT, "replay-home")
+    shutil.rmtree(home, ignore_errors=True)
+    return dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "config"), XDG_STATE_HOME=os.path.join(home, "state"))
+
+
 def replay(name, extra):
     """Replays the session, takes the board's picture, then goes on with the extra lines."""
     script = os.path.join(OUT, name + ".replay")
     png, log = os.path.join(OUT, name + ".png"), os.path.join(OUT, name + ".jsonl")
     with open(script, "w") as f:
         f.write(replay_script([f"png {png}"] + extra))
-    # The replay keeps its configuration and unsaved work in folders of its own.
-    home = os.path.join(OUT, "replay-home")
-    shutil.rmtree(home, ignore_errors=True)
-    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "config"), XDG_STATE_HOME=os.path.join(home, "state"))
-    subprocess.run([CLI, "replay", script, "--log", log], check=True, env=env)
+    subprocess.run([CLI, "replay", script, "--log", log], check=True, env=replay_env())
     with open(log) as f:
         return png, [json.loads(line) for line in f]
 
@@ -116,6 +125,88 @@ class Board:
             self.page.mouse("mouseReleased", *points[2])
 
 
+class Menus:
+    """The menu bar as a user reaches it: titles and items by their labels, chosen by mouse or finger."""
+
+    def __init__(self, page):
+        self.page = page
+
+    def centre(self, path):
+        """Where the title or item at path (["Display", "Joint Snap", "10"]) is on the page, once shown."""
+        found = self.page.evaluate(f"""(() => {{
+            const path = {json.dumps(path)};
+            const label = (e) => e.querySelector('.label').textContent;
+            let at = [...document.querySelectorAll('#menubar .top')].find((t) => label(t) === path[0]);
+            for (const name of path.slice(1)) at = at && at.submenu.entries.find((e) => label(e) === name);
+            const r = at && at.getBoundingClientRect();
+            return r && r.width ? [r.left + r.width / 2, r.top + r.height / 2] : null; }})()""")
+        if not found:
+            fail(f"{' / '.join(path)} is not shown")
+        return found
+
+    def click(self, x, y):
+        self.page.mouse("mouseMoved", x, y)
+        self.page.mouse("mousePressed", x, y, buttons=1)
+        self.page.mouse("mouseReleased", x, y)
+
+    def tap(self, x, y):
+        self.page.touch("touchStart", [(x, y)])
+        self.page.touch("touchEnd", [])
+
+    def choose(self, path, how):
+        """By "click" or "tap" on each of path in turn, or by a mouse press on the title "drag"ged
+        through the submenus to the item and released there."""
+        if how == "drag":
+            x, y = self.centre(path[:1])
+            self.page.mouse("mouseMoved", x, y)
+            self.page.mouse("mousePressed", x, y, buttons=1)
+            for depth in range(2, len(path) + 1):
+                x, y = self.centre(path[:depth])
+                self.page.mouse("mouseMoved", x, y, buttons=1)
+            self.page.mouse("mouseReleased", x, y)
+            return
+        for depth in range(1, len(path) + 1):
+            (self.click if how == "click" else self.tap)(*self.centre(path[:depth]))
+
+    def open_titles(self):
+        return self.page.evaluate("[...document.querySelectorAll('#menubar .open')].length")
+
+    def checked(self, path):
+        return self.page.evaluate(f"""(() => {{
+            const path = {json.dumps(path)};
+            const label = (e) => e.querySelector('.label').textContent;
+            let at = [...document.querySelectorAll('#menubar .top')].find((t) => label(t) === path[0]);
+            for (const name of path.slice(1)) at = at.submenu.entries.find((e) => label(e) === name);
+            return at.classList.contains('checked'); }})()""")
+
+
+def same_pixels(page, reference, name, area=None):
+    """Fails unless the board shows the reference picture (or its area, "WxH+X+Y")."""
+    shown = os.path.join(OUT, name + ".png")
+    with open(shown, "wb") as f:
+        f.write(page.canvas_png("#board"))
+    extract = ["-extract", area] if area else []
+    differing = subprocess.run(["compare", "-metric", "AE", *extract, shown, reference,
+                                os.path.join(OUT, name + "-difference.png")], capture_output=True, text=True).stderr
+    if differing.strip() != "0":
+        fail(f"{differing.strip()} pixels of {name} differ from {reference}")
+
+
+def cli(*arguments):
+    subprocess.run([CLI, *arguments], check=True)
+
+
+def new_tab(browser, url=None):
+    """A tab of a browser without the file pickers of the File System Access API: files come through
+    the file input and leave as downloads, which a test can answer and collect."""
+    page = browser.new_page()
+    page.send("Page.addScriptToEvaluateOnNewDocument", {"source": HIDE_FILE_PICKERS})
+    page.send("Page.setInterceptFileChooserDialog", {"enabled": True})
+    if url:
+        page.navigate(url)
+    return page
+
+
 def wait_for_download(folder, count):
     """The newest of the folder's finished downloads, once there are count of them."""
     deadline = time.time() + 20
@@ -138,7 +229,7 @@ def main():
     os.makedirs(downloads, exist_ok=True)
     for name in os.listdir(downloads):
         os.remove(os.path.join(downloads, name))
-    url = serve(SITE)
+    url, server = serve(SITE)
     saved = os.path.join(OUT, "WEBTEST.BRG")
     refused = os.path.join(OUT, "NOTABRG.BRG")
     with open(refused, "w") as f:
@@ -149,11 +240,7 @@ def main():
 
     browser = Browser()
     try:
-        page = browser.new_page()
-        # A browser without the file pickers of the File System Access API: files come through the
-        # file input and leave as downloads, which a test can answer and collect.
-        page.send("Page.addScriptToEvaluateOnNewDocument", {"source": HIDE_FILE_PICKERS})
-        page.send("Page.setInterceptFileChooserDialog", {"enabled": True})
+        page = new_tab(browser)
         browser.send("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": downloads})
         started = time.time()
         page.navigate(url)
@@ -216,17 +303,17 @@ def main():
                 fail("after the refused file the bridge saves differently")
         print("a refused file shows the reader's message and leaves the bridge as it was")
 
-        # 4: a second tab of the same site.
-        second = browser.new_page(url)
+        # 4: a second tab of the same site (kept, to start again once the first tabs are gone).
+        second = new_tab(browser, url)
         text = dialog_text(second)
-        if text != "The Program is already running. Restore from icon.":
+        if text != ("Trussmill is already open in another tab of this browser. Use that tab, or close it and "
+                    "reload this one."):
             fail(f"the second tab shows {text!r}")
         second.key("Return")
         second.wait_until("document.body.dataset.state === 'ended'", 20, "the second tab ending")
         if page.evaluate("document.body.dataset.state") not in ("idle", "dialog"):
             fail("the first tab stopped too")
         print("a second tab is refused")
-        browser.send("Target.closeTarget", {"targetId": second.target})
 
         # 5: unsaved work outlives its tab: a member drawn, the tab closed (its question about
         # leaving answered), the page opened again and the work taken back (without the results of
@@ -242,7 +329,7 @@ def main():
             f.write(page.canvas_png("#board"))
         page.evaluate("TM.unsaved = false")
         browser.send("Target.closeTarget", {"targetId": page.target})
-        third = browser.new_page(url)
+        third = new_tab(browser, url)
         text = dialog_text(third)
         if text != "Trussmill was closed without saving the changes to WEBTEST. Restore them?":
             fail(f"the page opened again shows {text!r}")
@@ -257,8 +344,245 @@ def main():
         if differing.strip() != "0":
             fail(f"{differing.strip()} pixels of the restored board differ from the one drawn")
         print("unsaved work is offered back when the page is opened again")
+
+        menus_by_mouse_and_touch(browser, third)
+        help_beside_the_board(third)
+        narrow_windows(third)
+
+        # The second tab starts once the only running one is gone.
+        third.evaluate("TM.unsaved = false")
+        browser.send("Target.closeTarget", {"targetId": third.target})
+        second.evaluate("document.querySelector('#ended button').click()")
+        second.wait_until("!!document.body && document.body.dataset.state === 'idle'", 60,
+                          "the second tab starting again")
+        if second.evaluate("!!document.querySelector('dialog.box[open]')"):
+            fail(f"the second tab started with a message: {dialog_text(second)!r}")
+        print("the refused tab starts again once the other is closed")
+        assignment_links(browser, second, url)
+        offline(second, server)
     finally:
         browser.close()
+    firefox_core()
 
+
+def menus_by_mouse_and_touch(browser, page):
+    """Commands chosen with the mouse and with a finger, on the page holding restored work."""
+    menus = Menus(page)
+    board = Board(page)
+    # A click outside an open menu closes it and does nothing else.
+    menus.choose(["Edit"], "click")
+    if menus.open_titles() != 1:
+        fail("a click on Edit does not open its menu")
+    menus.click(board.left / 2, board.top + 200)
+    if menus.open_titles() or page.evaluate("document.body.dataset.state") != "idle":
+        fail("a click outside the menu did more than close it")
+    # File / Open... by mouse: the unsaved work's question answered with the Y key, then the file input.
+    menus.choose(["File", "Open..."], "click")
+    text = dialog_text(page)
+    if "Do you want to continue?" not in text:
+        fail(f"File / Open... asks {text!r}")
+    page.key("y")
+    chooser = browser.wait_event("Page.fileChooserOpened", page.session)
+    sample = os.path.join(SITE, "examples", "PRATT.BRG")
+    page.send("DOM.setFileInputFiles", {"files": [sample], "backendNodeId": chooser["params"]["backendNodeId"]})
+    board.settle()
+    # Mode / Calculate by finger taps: the board then is what the command-line tool draws of it.
+    menus.choose(["Mode", "Calculate"], "tap")
+    board.settle(60)
+    review = os.path.join(OUT, "PRATT-review.png")
+    cli("render", "--review", sample, review)
+    same_pixels(page, review, "calculated-by-touch")
+    # Print names the document after the bridge, which names a PDF saved from the browser's dialog.
+    page.evaluate("window.print = () => { window.printedAs = document.title; }")
+    menus.choose(["File", "Print..."], "click")
+    if page.wait_until("window.printedAs", 20, "the print dialog") != "PRATT":
+        fail(f"the page printed as {page.evaluate('window.printedAs')!r}")
+    board.settle()
+    # The browser's own keys are not offered.
+    offered = page.evaluate("Object.values(TM.menu.items).map((i) => i.querySelector('.keys').textContent)")
+    if {"Ctrl+N", "Ctrl+Q", "Ctrl+W"} & set(offered):
+        fail(f"the menus offer keys the browser keeps: {offered}")
+    # Submenu items: one by a mouse press dragged through the submenu, one by finger taps.
+    menus.choose(["Display", "Joint Snap", "10"], "drag")
+    board.settle()
+    menus.choose(["Display", "Coordinate Snap", "2"], "tap")
+    board.settle()
+    if menus.open_titles() or not menus.checked(["Display", "Joint Snap", "10"]) or \
+            not menus.checked(["Display", "Coordinate Snap", "2"]):
+        fail("the submenu items chosen by mouse and finger did not take")
+    # A press on a title dragged off the menus and released chooses nothing.
+    x, y = menus.centre(["Mode"])
+    page.mouse("mouseMoved", x, y)
+    page.mouse("mousePressed", x, y, buttons=1)
+    page.mouse("mouseMoved", *menus.centre(["Mode", "Build"]), buttons=1)
+    page.mouse("mouseMoved", board.left / 2, board.top + 200, buttons=1)
+    page.mouse("mouseReleased", board.left / 2, board.top + 200)
+    if menus.open_titles():
+        fail("a press dragged off the menus left one open")
+    same_pixels(page, review, "dragged-off")
+    print("menus work by mouse click, by a press dragged to the item and by finger taps")
+
+
+def assignment_links(browser, page, url):
+    """An assignment opened by a link is shown above the board and closed from there; the options it
+    fixes say so; a link to one that cannot be loaded leaves none in force."""
+    page.navigate(url + "?assignment=examples/contest.trussmill-assignment")
+    Board(page).settle(60)
+    state = "(() => { const bar = document.getElementById('assignment'); const item = TM.menu.items[6001];" \
+            " return {shown: !!bar && !bar.hidden && bar.textContent, greyed: item.classList.contains('disabled')," \
+            " tip: item.title}; })()"
+    shown = page.evaluate(state)
+    if "Spring bridge contest" not in (shown["shown"] or "") or not shown["greyed"] or \
+            shown["tip"] != "Set by the assignment Spring bridge contest":
+        fail(f"the assignment in force shows as {shown}")
+    page.evaluate("document.querySelector('#assignment button').click()")
+    page.wait_until("document.getElementById('assignment').hidden", 10, "the assignment closing")
+    if page.evaluate(state)["greyed"]:
+        fail("the options stay greyed once the assignment is closed")
+    Menus(page).choose(["File", "Open Assignment..."], "click")
+    chooser = browser.wait_event("Page.fileChooserOpened", page.session)
+    page.send("DOM.setFileInputFiles", {"files": [os.path.join(SITE, "examples", "contest.trussmill-assignment")],
+                                        "backendNodeId": chooser["params"]["backendNodeId"]})
+    page.wait_until("!document.getElementById('assignment').hidden", 10, "the assignment opened again")
+    page.navigate(url + "?assignment=examples/GONE.trussmill-assignment")
+    text = dialog_text(page)
+    if text != ("The assignment this page was opened with (examples/GONE.trussmill-assignment) could not be "
+                "loaded: the server answered 404 File not found."):
+        fail(f"a link to a missing assignment shows {text!r}")
+    page.key("Return")
+    Board(page).settle()
+    if page.evaluate(state)["shown"] or page.evaluate(state)["greyed"]:
+        fail("the assignment kept from before stays in force after a link to one that cannot be loaded")
+    print("an assignment's link shows it above the board; one that cannot be loaded leaves none in force")
+
+
+def offline(page, server):
+    """With the server gone and the computer offline, the site and its samples still open from what
+    the service worker kept; a file it did not keep is refused in plain words."""
+    page.evaluate("navigator.serviceWorker.ready.then(() => caches.keys())", await_promise=True)
+    page.wait_until("navigator.serviceWorker.controller !== null", 20, "the service worker taking the page")
+    server.shutdown()
+    server.server_close()
+    page.send("Network.enable")
+    page.send("Network.emulateNetworkConditions",
+              {"offline": True, "latency": 0, "downloadThroughput": -1, "uploadThroughput": -1})
+    address = page.evaluate("location.origin + location.pathname")
+    sample = os.path.join(SITE, "examples", "PRATT.BRG")
+    built = os.path.join(OUT, "PRATT-build.png")
+    cli("render", sample, built)
+    page.navigate(address + "?open=examples/PRATT.BRG")
+    Board(page).settle(60)
+    same_pixels(page, built, "offline-sample")
+    page.navigate(address + "?open=examples/ELSEWHERE.BRG")
+    text = dialog_text(page)
+    if text != ("The bridge this page was opened with (examples/ELSEWHERE.BRG) could not be loaded: "
+                "this computer is offline."):
+        fail(f"offline, a file the site did not keep is refused with {text!r}")
+    page.key("Return")
+    Board(page).settle()
+    print("offline, the site and its samples open, and a file it did not keep is refused in plain words")
+
+
+def firefox_core():
+    """The run's core in Firefox: a sample opened by its link, Calculate chosen by mouse, a member drawn."""
+    url, server = serve(SITE)
+    firefox = Firefox()
+    try:
+        page = firefox.new_page(url + "?open=examples/PRATT.BRG")
+        page.wait_until("document.body.dataset.state === 'idle'", 90, "the intro ending in Firefox")
+        sample = os.path.join(SITE, "examples", "PRATT.BRG")
+        review = os.path.join(OUT, "PRATT-review.png")
+        cli("render", "--review", sample, review)
+        menus = Menus(page)
+        board = Board(page)
+        menus.choose(["Mode", "Calculate"], "click")
+        board.settle(60)
+        same_pixels(page, review, "firefox-calculated")
+        menus.choose(["Mode", "Build"], "click")
+        board.settle()
+        board.drag(150, 250, 190, 290, finger=False)
+        board.settle()
+        script = os.path.join(OUT, "firefox.replay")
+        drawn = os.path.join(OUT, "firefox-reference.png")
+        with open(script, "w") as f:
+            f.write("command 5002\ncommand 5001\nmove 150 250\npress 150 250\ndrag 170 270\ndrag 190 290\n"
+                    f"release 190 290\npng {drawn}\n")
+        subprocess.run([CLI, "replay", script, "--open", sample], check=True, env=replay_env())
+        same_pixels(page, drawn, "firefox-drawn")
+        print("in Firefox too: a sample opened by its link, Calculate by mouse, a member drawn")
+    finally:
+        firefox.close()
+        server.shutdown()
+
+
+def help_beside_the_board(page):
+    """Help beside the board where the page has room (the board at its actual size), below it where
+    there is none (zoomed in), never over it."""
+    page.key("ctrl+0")
+    for key, name in (("F1", "Getting Started"), ("shift+F1", "Menu Commands")):
+        page.key(key)
+        page.wait_until("(() => { const f = document.querySelector('#help[open] iframe');"
+                        " return f && f.contentDocument && f.contentDocument.readyState === 'complete'"
+                        " && f.contentDocument.body && f.contentDocument.body.childElementCount > 0; })()",
+                        10, f"help on {name}")
+        placed = page.evaluate("""(() => {
+            const help = document.getElementById('help').getBoundingClientRect();
+            const board = document.getElementById('board').getBoundingClientRect();
+            const page = document.querySelector('#help iframe').contentDocument.documentElement;
+            return {beside: help.left >= board.right, level: Math.abs(help.top - board.top) < 40,
+                    sideways: page.scrollWidth - page.clientWidth}; })()""")
+        if not placed["beside"] or not placed["level"]:
+            fail(f"help on {name} is not beside the board: {placed}")
+        if placed["sideways"] > 0:
+            fail(f"help on {name} scrolls sideways by {placed['sideways']} px")
+    with open(os.path.join(OUT, "help.png"), "wb") as f:
+        f.write(page.screenshot())
+    page.key("ctrl+=")
+    page.wait_until("document.getElementById('help').getBoundingClientRect().top >="
+                    " document.getElementById('board').getBoundingClientRect().bottom", 10, "the help below the board")
+    page.key("Escape")
+    if page.evaluate("document.getElementById('help').open"):
+        fail("Escape does not close the help")
+    print("help opens beside the board, fits its width and closes with Escape")
+
+
+def narrow_windows(page):
+    """A phone: the board at whole device pixels that fit the width, or smoothly below one; the menu
+    bar wraps; a menu at the right edge stays on the screen."""
+    for width, ratio in ((390, 3), (360, 1)):
+        page.send("Emulation.setDeviceMetricsOverride",
+                  {"width": width, "height": 844, "deviceScaleFactor": ratio, "mobile": True})
+        page.wait_until(f"window.innerWidth === {width} && devicePixelRatio === {ratio}", 10, "the narrow window")
+        # The board follows once the page has seen the change.
+        fitted = "document.getElementById('board').getBoundingClientRect().width"
+        page.wait_until(f"{fitted} <= {width} && ({fitted} < {width - 100} === ({ratio} > 1))", 5, "the board fitted")
+        shown = page.evaluate("""(() => {
+            const board = document.getElementById('board');
+            const bar = document.getElementById('menubar');
+            const tops = [...bar.querySelectorAll('.top')].map((t) => t.getBoundingClientRect());
+            return {width: board.getBoundingClientRect().width, smooth: board.classList.contains('smooth'),
+                    room: document.documentElement.clientWidth,
+                    barInside: tops.every((r) => r.right <= document.documentElement.clientWidth + 0.5),
+                    rows: new Set(tops.map((r) => Math.round(r.top))).size,
+                    sideways: document.documentElement.scrollWidth - document.documentElement.clientWidth}; })()""")
+        pixels = 632 * 1 / ratio  # one device pixel a board pixel is the most that fits
+        if ratio == 3 and (abs(shown["width"] - pixels) > 0.5 or shown["smooth"]):
+            fail(f"at {width} px and {ratio} device pixels the board is {shown}")
+        if ratio == 1 and (not shown["smooth"] or abs(shown["width"] - shown["room"]) > 0.5):
+            fail(f"at {width} px and {ratio} device pixel the board is {shown}")
+        if not shown["barInside"] or shown["rows"] < 2 or shown["sideways"] > 0:
+            fail(f"at {width} px the menu bar does not wrap inside the page: {shown}")
+        menus = Menus(page)
+        menus.choose(["Help"], "tap")
+        inside = page.evaluate("(() => { const r = document.querySelector('#menubar .top.open > .menu')"
+                               ".getBoundingClientRect(); return r.left >= 0 && r.right <= "
+                               "document.documentElement.clientWidth + 0.5; })()")
+        with open(os.path.join(OUT, f"narrow-{ratio}x.png"), "wb") as f:
+            f.write(page.screenshot())
+        menus.tap(5, 800)
+        if not inside or menus.open_titles():
+            fail(f"at {width} px the Help menu runs off the page or does not close")
+    page.send("Emulation.clearDeviceMetricsOverride")
+    print("a phone-sized window fits the board to its width and wraps the menu bar")
 
 main()

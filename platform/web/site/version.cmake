@@ -1,8 +1,12 @@
 # Writes the site's service worker from its template with a version made of the hashes of every
 # file the worker keeps, so that a browser replaces its copy of the site exactly when one changed.
-# Usage: cmake -DSITE=folder -DTEMPLATE=service-worker.js -P version.cmake
+# Usage: cmake -DSITE=folder -DTEMPLATE=service-worker.js -DSAMPLES=A.BRG,B.BRG -P version.cmake
 set(kept index.html style.css manifest.webmanifest trussmill.js trussmill.wasm
     icons/icon-32.png icons/icon-192.png icons/icon-512.png)
+# The samples, named with commas between them (a list would split the command line).
+string(REPLACE "," ";" samples "${SAMPLES}")
+list(TRANSFORM samples PREPEND "examples/")
+list(APPEND kept ${samples})
 set(hashes "")
 foreach(file IN LISTS kept)
   file(SHA256 ${SITE}/${file} hash)
