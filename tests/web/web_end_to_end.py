@@ -22,6 +22,7 @@ import subprocess
 import sys
 import threading
 import time
+import urllib.parse
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bidi import Firefox  # noqa: E402
@@ -41,8 +42,16 @@ def fail(message):
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    """The site, and under /class/ the files a teacher put beside it (OUTPUT_FOLDER/class)."""
+
     def log_message(self, *args):
         pass
+
+    def translate_path(self, path):
+        if path.startswith("/class/"):
+            name = urllib.parse.unquote(path[len("/class/"):].split("?")[0])
+            return os.path.join(OUT, "class", os.path.basename(name))
+        return super().translate_path(path)
 
 
 def serve(folder):
@@ -283,7 +292,23 @@ def main():
         with open(downloaded, "rb") as a, open(saved, "rb") as b:
             if a.read() != b.read():
                 fail("the downloaded bridge differs from the replay's save of the same bridge")
-        print("Save As downloads the same bytes as the replay's save")
+        # A download may yet be blocked or cancelled: the page says where the file went and that a copy
+        # stays, and that copy outlasts the files kept after it (eight exports, say).
+        note = page.evaluate("document.getElementById('toast').textContent")
+        if note != "WEBTEST.BRG was downloaded. A copy is also kept under File in this browser.":
+            fail(f"after the download the page says {note!r}")
+        kept = page.evaluate("""(() => {
+            const bridge = TM.keptList()[0];
+            for (let i = 1; i <= 9; ++i) {
+                FS.mkdirTree('/files/export' + i);
+                FS.writeFile('/files/export' + i + '/WEBTEST.DXF', 'drawing');
+                TM.keepFile('/files/export' + i + '/WEBTEST.DXF');
+            }
+            return [bridge, TM.keptList().includes(bridge), localStorage.getItem('trussmill/file:' + bridge) !== null];
+            })()""")
+        if not kept[0].endswith("/WEBTEST.BRG") or not kept[1] or not kept[2]:
+            fail(f"the kept copy of the open bridge was evicted: {kept}")
+        print("Save As downloads the same bytes as the replay's save, and says where they went")
 
         # 3: a file the reader refuses, through the browser's file input, leaves the bridge as it
         # was: saved again (to a second download), it is the same file.
@@ -359,6 +384,7 @@ def main():
             fail(f"the second tab started with a message: {dialog_text(second)!r}")
         print("the refused tab starts again once the other is closed")
         assignment_links(browser, second, url)
+        odd_names_and_stops(second, url)
         offline(second, server)
     finally:
         browser.close()
@@ -421,6 +447,37 @@ def menus_by_mouse_and_touch(browser, page):
         fail("a press dragged off the menus left one open")
     same_pixels(page, review, "dragged-off")
     print("menus work by mouse click, by a press dragged to the item and by finger taps")
+
+
+def odd_names_and_stops(page, url):
+    """A bridge whose name holds a bare % opens by its link; a page the program stopped on says that
+    the unsaved work is kept, and the next start offers it back."""
+    os.makedirs(os.path.join(OUT, "class"), exist_ok=True)
+    odd = os.path.join(OUT, "class", "100%.BRG")
+    shutil.copy(os.path.join(SITE, "examples", "WARREN.BRG"), odd)
+    page.navigate(url + "?open=class/100%25.BRG")
+    Board(page).settle(60)
+    board = Board(page)  # measured once the program has shown the board
+    if page.evaluate("!!document.querySelector('dialog.box[open]')"):
+        fail(f"100%.BRG opened by its link shows {dialog_text(page)!r}")
+    built = os.path.join(OUT, "odd-name.png")
+    cli("render", odd, built)
+    same_pixels(page, built, "odd-name")
+    board.drag(150, 250, 190, 290, finger=False)
+    board.settle()
+    page.wait_until("localStorage.getItem('trussmill/state/' + TM.recoveryName()) !== null", 5, "the kept copy")
+    page.evaluate("setTimeout(() => abort('stopped by the test'), 0)")
+    page.wait_until("document.body.dataset.state === 'stopped'", 10, "the program stopping")
+    text = page.evaluate("document.getElementById('ended').textContent")
+    if "are kept: they are offered back when Trussmill starts again" not in text:
+        fail(f"the stopped page says {text!r}")
+    page.evaluate("document.querySelector('#ended button').click()")
+    text = dialog_text(page)
+    if text != "Trussmill was closed without saving the changes to 100%. Restore them?":
+        fail(f"after the stop the next start asks {text!r}")
+    page.key("n")
+    board.settle()
+    print("a bridge named 100%.BRG opens by its link; work on a stopped page is offered back")
 
 
 def assignment_links(browser, page, url):
