@@ -463,6 +463,13 @@ def odd_names_and_stops(page, url):
     built = os.path.join(OUT, "odd-name.png")
     cli("render", odd, built)
     same_pixels(page, built, "odd-name")
+    # The service worker keeps the newest twenty of such files, not all of them.
+    kept = page.evaluate("Promise.all([...Array(25).keys()].map((i) => fetch('class/100%25.BRG?copy=' + i)))"
+                         ".then(() => new Promise((done) => setTimeout(done, 1000)))"
+                         ".then(() => caches.open('trussmill-extras')).then((c) => c.keys()).then((k) => k.length)",
+                         await_promise=True)
+    if not 1 <= kept <= 20:
+        fail(f"the service worker keeps {kept} of 25 other files")
     board.drag(150, 250, 190, 290, finger=False)
     board.settle()
     page.wait_until("localStorage.getItem('trussmill/state/' + TM.recoveryName()) !== null", 5, "the kept copy")
