@@ -127,14 +127,20 @@ void syncFolder(const std::string& file) {
     ::close(fd);
 }
 
-// Titles longer than this are cut in the temporary file's name, which adds eight characters and
-// must still fit the 255 a folder allows.
+// Titles longer than this are cut in the temporary file's name, which adds eighteen characters
+// and must still fit the 255 a folder allows.
 constexpr size_t kTemporaryTitleChars = 200;
 
-// The temporary file of a write of file: ".TITLE.XXXXXX", which mkstemp completes.
+// Marks a temporary file as the program's own: no user names a file like that, so the clean-up
+// below never takes one of theirs (".OUT.BRG.backup" is left alone).
+constexpr std::string_view kTemporaryMarker = ".trussmill-";
+constexpr size_t kTemporaryRandomChars = 6;  // the XXXXXX mkstemp fills with letters and digits
+
+// The temporary file of a write of file: ".TITLE.trussmill-XXXXXX", which mkstemp completes.
 std::string temporaryPattern(const std::string& file) {
     return folderOf(file.c_str()) + "." +
-           std::string(fileTitle(file.c_str())).substr(0, kTemporaryTitleChars) + ".XXXXXX";
+           std::string(fileTitle(file.c_str())).substr(0, kTemporaryTitleChars) +
+           std::string(kTemporaryMarker) + std::string(kTemporaryRandomChars, 'X');
 }
 
 // A left-over is untouched for this long before a later save of its file takes it away: a save
@@ -142,18 +148,21 @@ std::string temporaryPattern(const std::string& file) {
 constexpr time_t kLeftOverSeconds = 60;
 
 // Temporary files that earlier writes of file left when they were killed before their rename:
-// named as this write names its own, regular files of the user's, older than a minute. Nothing
-// else in the folder is touched, and nothing that fails here counts.
+// named exactly as this write names its own, regular files of the user's, older than a minute.
+// Nothing else in the folder is touched (temporaries named without the marker, by older versions,
+// stay: a stale file is better than a user's lost one), and nothing that fails here counts.
 void removeLeftOvers(const std::string& file) {
     const std::string pattern = temporaryPattern(file);
     const std::string folder = folderOf(file.c_str());
-    const std::string prefix = pattern.substr(folder.size(), pattern.size() - folder.size() - 6);
+    const std::string prefix =
+        pattern.substr(folder.size(), pattern.size() - folder.size() - kTemporaryRandomChars);
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (dir == nullptr) return;
     const time_t now = std::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name(entry->d_name);
-        if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+        if (name.size() != prefix.size() + kTemporaryRandomChars || name.substr(0, prefix.size()) != prefix)
+            continue;
         const std::string_view made = name.substr(prefix.size());
         if (!std::all_of(made.begin(), made.end(),
                          [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))

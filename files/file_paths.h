@@ -29,5 +29,6 @@ bool readWholeFile(const char* path, std::string& out, size_t maxBytes);
 // user may, its owner. Only regular files the user may write are replaced. On any failure the
 // temporary file is removed, whatever path held before is left as it was, and errno says why. A
 // successful write also removes the temporary files earlier writes of the same file left when they
-// were killed midway: its own name pattern, regular files of the user's, older than a minute.
+// were killed midway: exactly its own name pattern (".TITLE.trussmill-" and six letters or digits,
+// a name no user chooses), regular files of the user's, older than a minute.
 bool writeFileAtomically(const char* path, const std::string& data);
