@@ -17,6 +17,7 @@
 #include "cli/replay_script.h"
 #include "files/file_paths.h"
 #include "platform/headless/headless_shell.h"
+#include "platform/user_files.h"
 #include "resources/embedded_resources.h"
 #include "resources/wav_clip.h"
 
@@ -169,9 +170,12 @@ int runReplay(const ReplayRequest& request) {
     if (!request.openPath.empty() && !isRegularFile(request.openPath))
         return failure(request.openPath, "cannot be read");
 
+    if (!request.stateFolder.empty() && !makePrivateFolders(request.stateFolder))
+        return writeFailure(request.stateFolder);
+
     HeadlessOptions options;
     options.lenientAnswers = true;
-    options.userFolders = request.userFolders;
+    options.storeFolder = request.stateFolder;
     HeadlessShell shell(options);
     for (const EmbeddedResource& resource : embeddedResources()) {
         if (resource.kind == ResourceKind::Sound) {

@@ -74,11 +74,10 @@ def replay(name, extra):
     png, log = os.path.join(OUT, name + ".png"), os.path.join(OUT, name + ".jsonl")
     with open(script, "w") as f:
         f.write(replay_script([f"png {png}"] + extra))
-    # The replay keeps its configuration and unsaved work in folders of its own.
-    home = os.path.join(OUT, "replay-home")
-    shutil.rmtree(home, ignore_errors=True)
-    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "config"), XDG_STATE_HOME=os.path.join(home, "state"))
-    subprocess.run([CLI, "replay", script, "--log", log], check=True, env=env)
+    # The replay keeps its configuration and unsaved work in a folder of its own, empty at the start.
+    state = os.path.join(OUT, "replay-state")
+    shutil.rmtree(state, ignore_errors=True)
+    subprocess.run([CLI, "replay", script, "--state", state, "--log", log], check=True)
     with open(log) as f:
         return png, [json.loads(line) for line in f]
 
