@@ -158,8 +158,10 @@ bool isRegularFile(const std::string& path) {
 
 int runReplay(const ReplayRequest& request) {
     std::string script;
-    if (!readWholeFile(request.scriptPath.c_str(), script, kMaxScriptBytes))
-        return failure(request.scriptPath, "cannot be read");
+    uint64_t scriptBytes = 0;
+    errno = 0;
+    if (!readWholeFile(request.scriptPath.c_str(), script, kMaxScriptBytes, &scriptBytes))
+        return failure(request.scriptPath, readRefusal(errno, scriptBytes, kMaxScriptBytes).c_str());
     std::vector<ReplayEvent> events;
     int badLine = 0;
     std::string reason;

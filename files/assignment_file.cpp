@@ -237,11 +237,11 @@ bool isAssignmentPath(std::string_view path) {
 AssignmentRead loadAssignmentFile(const char* path, std::string* kept) {
     std::string read;
     std::string& text = kept != nullptr ? *kept : read;
+    uint64_t fileBytes = 0;
     errno = 0;
-    if (!readWholeFile(path, text, ASSIGNMENT_MAX_BYTES)) {
+    if (!readWholeFile(path, text, ASSIGNMENT_MAX_BYTES, &fileBytes)) {
         AssignmentRead refused;
-        refused.reason =
-            std::string("cannot be read") + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
+        refused.reason = readRefusal(errno, fileBytes, ASSIGNMENT_MAX_BYTES);
         return refused;
     }
     std::string title = fileTitle(path);

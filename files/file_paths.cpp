@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <string_view>
 
 const char* fileTitle(const char* path) {
@@ -49,26 +50,61 @@ bool withShortExtensionReplaced(const char* chosen, const char* extension, char*
     return true;
 }
 
-bool readWholeFile(const char* path, std::string& out, size_t maxBytes) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return false;
+bool readWholeFile(const char* path, std::string& out, size_t maxBytes, uint64_t* fileBytes) {
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
     out.clear();
-    char chunk[8192];
-    bool ok = true;
-    for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        out.append(chunk, got);
-        if (out.size() > maxBytes) {
-            ok = false;
+    // A file that says it is too large is refused unread: it may be far too large to hold. (The
+    // browser copies at most maxBytes + 1 of a chosen file, and can give the file its true size.)
+    struct stat status {};
+    const uint64_t statedBytes =
+        ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? static_cast<uint64_t>(status.st_size) : 0;
+    bool ok = statedBytes <= maxBytes;
+    while (ok) {
+        char chunk[8192];
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            ok = got == 0;
             break;
         }
-        if (got < sizeof chunk) {
-            ok = std::ferror(file) == 0;
-            break;
-        }
+        out.append(chunk, static_cast<size_t>(got));
+        ok = out.size() <= maxBytes;
     }
-    std::fclose(file);
-    return ok;
+    const int error = errno;
+    ::close(fd);
+    if (ok) return true;
+    if (statedBytes > maxBytes || out.size() > maxBytes) {
+        if (fileBytes != nullptr) *fileBytes = std::max<uint64_t>(statedBytes, out.size());
+        errno = EFBIG;
+    } else {
+        errno = error;
+    }
+    out.clear();
+    return false;
+}
+
+std::string readRefusal(int error, uint64_t fileBytes, size_t maxBytes) {
+    if (error == EFBIG)
+        return "is too large (" + sizeText(fileBytes) + "; the limit is " + sizeText(maxBytes) + ")";
+    return std::string("cannot be read") + (error != 0 ? std::string(": ") + std::strerror(error) : "");
+}
+
+std::string sizeText(uint64_t bytes) {
+    if (bytes < 1000) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    static const char* const kUnits[] = {"kB", "MB", "GB", "TB", "PB", "EB"};
+    double value = static_cast<double>(bytes) / 1000.0;
+    size_t unit = 0;
+    // 999.96 kB would show as 1000.0 kB: it is 1 MB.
+    while (value >= 999.95 && unit + 1 < std::size(kUnits)) {
+        value /= 1000.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    std::string shown = text;
+    if (shown.size() > 2 && shown.compare(shown.size() - 2, 2, ".0") == 0) shown.resize(shown.size() - 2);
+    return shown + " " + kUnits[unit];
 }
 
 namespace {

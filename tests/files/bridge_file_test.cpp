@@ -288,6 +288,12 @@ TEST(FilePaths, ShortExtensionRuleAndNames) {
     EXPECT_STREQ(name, "a");
     bridgeNameFromPath(".hidden", name);
     EXPECT_STREQ(name, "");
+
+    // Sizes in refusals: decimal units to one place, never "1000.0 kB".
+    EXPECT_EQ(sizeText(999), "999 bytes");
+    EXPECT_EQ(sizeText(65536), "65.5 kB");
+    EXPECT_EQ(sizeText(999960), "1 MB");
+    EXPECT_EQ(sizeText(BRIDGE_FILE_MAX_BYTES), "16.8 MB");
 }
 
 }  // namespace
