@@ -1,6 +1,7 @@
 // Reading an assignment file, and what its rules say about a bridge.
 #include "files/assignment_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -160,6 +161,7 @@ std::string setKey(Assignment& a, Key key, const char* name, std::string_view va
             if (value.size() > kMaxTitleBytes)
                 return "the title is longer than " + std::to_string(kMaxTitleBytes) + " bytes";
             a.title = std::string(value);
+            std::replace(a.title.begin(), a.title.end(), '\t', ' ');  // a title bar shows no tab
             return {};
         case Key::DeadLoad:
             return yesNo(a.deadLoad);

@@ -303,7 +303,7 @@ TEST(FilePaths, ShortExtensionRuleAndNames) {
 TEST(AssignmentFile, GrammarAndLimits) {
     const AssignmentRead good = readAssignmentText(
         "\xEF\xBB\xBF# Spring term\n"
-        "title = Spring bridge contest No.#2   # a # after a blank starts a comment\n"
+        "title = Spring bridge\tcontest No.#2   # a # after a blank starts a comment\n"
         "dead_load = yes\r\n"
         "min_member_force = no\n"
         "\n"
