@@ -26,6 +26,6 @@ std::string checkReplayInput(std::string_view bytes);
 
 // The bytes as an assignment file, whose name is also made of them: either refused with the number
 // of a line of the text and a reason in printable UTF-8, or taken as strict UTF-8 without control
-// characters but tabs, with a printable title of at most 120 bytes, every limit within its range
-// and every key on the line the reader says it is on.
+// characters but tabs, with a printable title of at most 120 bytes and every key on the line the
+// reader says it is on.
 std::string checkAssignmentInput(std::string_view bytes);
