@@ -85,8 +85,13 @@ bool readWholeFile(const char* path, std::string& out, size_t maxBytes, uint64_t
 }
 
 std::string readRefusal(int error, uint64_t fileBytes, size_t maxBytes) {
-    if (error == EFBIG)
-        return "is too large (" + sizeText(fileBytes) + "; the limit is " + sizeText(maxBytes) + ")";
+    if (error == EFBIG) {
+        const std::string size = sizeText(fileBytes);
+        const std::string limit = sizeText(maxBytes);
+        // Only just over (or only the bytes up to the limit known): the two would read the same.
+        if (size == limit) return "is too large (over the limit of " + limit + ")";
+        return "is too large (" + size + "; the limit is " + limit + ")";
+    }
     return std::string("cannot be read") + (error != 0 ? std::string(": ") + std::strerror(error) : "");
 }
 

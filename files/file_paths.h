@@ -27,7 +27,8 @@ bool withShortExtensionReplaced(const char* chosen, const char* extension, char*
 bool readWholeFile(const char* path, std::string& out, size_t maxBytes, uint64_t* fileBytes = nullptr);
 
 // Why readWholeFile refused a file, as the words after its name: "cannot be read: No such file or
-// directory", or "is too large (104.9 MB; the limit is 16.8 MB)". error is the errno it left.
+// directory", "is too large (104.9 MB; the limit is 16.8 MB)", or for a size that shows as the
+// limit does, "is too large (over the limit of 16.8 MB)". error is the errno it left.
 std::string readRefusal(int error, uint64_t fileBytes, size_t maxBytes);
 
 // A size for people, in decimal units to one place: "512 bytes", "65.5 kB", "104.9 MB".

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -294,6 +295,8 @@ TEST(FilePaths, ShortExtensionRuleAndNames) {
     EXPECT_EQ(sizeText(65536), "65.5 kB");
     EXPECT_EQ(sizeText(999960), "1 MB");
     EXPECT_EQ(sizeText(BRIDGE_FILE_MAX_BYTES), "16.8 MB");
+    EXPECT_EQ(readRefusal(EFBIG, BRIDGE_FILE_MAX_BYTES + 1, BRIDGE_FILE_MAX_BYTES),
+              "is too large (over the limit of 16.8 MB)");
 }
 
 }  // namespace
