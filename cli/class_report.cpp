@@ -16,34 +16,6 @@
 
 namespace {
 
-// The length of the valid UTF-8 sequence that starts at s[i], 0 when none does (overlong forms,
-// surrogates and code points above U+10FFFF are not valid).
-size_t utf8Length(std::string_view s, size_t i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) return 1;
-    size_t n = 0;
-    unsigned lo = 0x80, hi = 0xBF;  // the range of the second byte
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        if (c == 0xE0) lo = 0xA0;
-        if (c == 0xED) hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        if (c == 0xF0) lo = 0x90;
-        if (c == 0xF4) hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size()) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        const auto d = static_cast<unsigned char>(s[i + k]);
-        if (d < (k == 1 ? lo : 0x80) || d > (k == 1 ? hi : 0xBF)) return 0;
-    }
-    return n;
-}
-
 // UTF-8 as appendHtmlText makes it; with escape false the markup characters pass as they are.
 void appendUtf8(std::string& out, std::string_view bytes, bool escape) {
     static const char kReplacement[] = "\xEF\xBF\xBD";

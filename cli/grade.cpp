@@ -215,24 +215,6 @@ void drawPictures(GradeRow& r, const BridgeRun& run) {
     r.worstChart = forcesSvg(forceTableOf(run, r.worst), fileTitle(r.file.c_str()));
 }
 
-// The line of the assignment at path that sets key, 0 when none does.
-int lineOfKey(const std::string& path, std::string_view key) {
-    std::string text;
-    if (!readWholeFile(path.c_str(), text, ASSIGNMENT_MAX_BYTES)) return 0;
-    int number = 1;
-    for (size_t at = 0; at < text.size(); ++number) {
-        const size_t end = std::min(text.find('\n', at), text.size());
-        std::string_view line = std::string_view(text).substr(at, end - at);
-        at = end + 1;
-        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-        if (line.substr(0, key.size()) != key) continue;
-        line.remove_prefix(key.size());
-        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-        if (!line.empty() && line.front() == '=') return number;
-    }
-    return 0;
-}
-
 }  // namespace
 
 std::string rulesText(const GradeRow& row) {
@@ -363,9 +345,9 @@ CommandResult readAssignmentFor(const std::string& path, const AnalysisOptions& 
     };
     for (const auto& o : fixedOptions) {
         if (!o.flag || !o.fixed || *o.fixed) continue;
-        const int line = lineOfKey(path, o.key);
+        const auto line = read.keyLines.find(o.key);
         std::string where = path;
-        if (line != 0) where += ", line " + std::to_string(line);
+        if (line != read.keyLines.end()) where += ", line " + std::to_string(line->second);
         return {CLI_USAGE_ERROR, std::string(o.flagName) + " contradicts " + where + ": " + o.key + " = no"};
     }
     options = optionsUnder(assignment, flags);

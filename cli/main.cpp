@@ -39,7 +39,8 @@ const char kUsage[] =
     "  trussmill-cli vrml FILE.BRG OUT.WRL\n"
     "  trussmill-cli report [--results] [OPTIONS] FILE.BRG OUT.pdf\n"
     "  trussmill-cli render [--review] [OPTIONS] FILE.BRG OUT.png\n"
-    "  trussmill-cli replay SCRIPT [--open FILE.BRG] [--args TEXT] [--png OUT.png] [--log OUT.jsonl]\n"
+    "  trussmill-cli replay SCRIPT [--open FILE.BRG] [--args TEXT] [--state DIR] [--png OUT.png]\n"
+    "                       [--log OUT.jsonl]\n"
     "  trussmill-cli forces [OPTIONS] FILE.BRG OUT.csv|OUT.svg|OUT.png [--member N]\n"
     "  trussmill-cli lighten [OPTIONS] FILE.BRG OUT.BRG\n"
     "  trussmill-cli --help\n"
@@ -114,6 +115,10 @@ const char kUsage[] =
     "           file), clipboard (width, height), help (file), print (answer, pages), and last\n"
     "           exit (code) when the program ended, otherwise end (mode, savedFlag, name).\n"
     "           A bad script line is reported as SCRIPT:LINE: reason and nothing runs.\n"
+    "           The program's configuration and state (recent files, the active assignment, the\n"
+    "           copy of unsaved work) start empty and go with the run; with --state they live in\n"
+    "           DIR, made when missing and kept, so that a later replay with the same DIR finds\n"
+    "           them. A replay never reads or changes the user's own.\n"
     "  forces   The force in every member (or member N) for every position of the truck, as the\n"
     "           analysis computed it, with the member's allowable tension and compression (kips,\n"
     "           tension positive). OUT.csv: one row per member, one column per truck position\n"
@@ -338,7 +343,8 @@ int renderCommand(const CommandLine& line) {
     return kOk;
 }
 
-// replay SCRIPT [--open FILE] [--args TEXT] [--png OUT] [--log OUT]: options with values.
+// replay SCRIPT [--open FILE] [--args TEXT] [--state DIR] [--png OUT] [--log OUT]: options with
+// values.
 int replayCommand(int argc, char** argv) {
     ReplayRequest request;
     struct {
@@ -346,6 +352,7 @@ int replayCommand(int argc, char** argv) {
         std::string* value;
     } const valued[] = {{"--open", &request.openPath},
                         {"--args", &request.commandLine},
+                        {"--state", &request.stateFolder},
                         {"--png", &request.pngPath},
                         {"--log", &request.logPath}};
     for (int i = 2; i < argc; ++i) {

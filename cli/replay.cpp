@@ -17,6 +17,7 @@
 #include "cli/replay_script.h"
 #include "files/file_paths.h"
 #include "platform/headless/headless_shell.h"
+#include "platform/user_files.h"
 #include "resources/embedded_resources.h"
 #include "resources/wav_clip.h"
 
@@ -157,8 +158,10 @@ bool isRegularFile(const std::string& path) {
 
 int runReplay(const ReplayRequest& request) {
     std::string script;
-    if (!readWholeFile(request.scriptPath.c_str(), script, kMaxScriptBytes))
-        return failure(request.scriptPath, "cannot be read");
+    uint64_t scriptBytes = 0;
+    errno = 0;
+    if (!readWholeFile(request.scriptPath.c_str(), script, kMaxScriptBytes, &scriptBytes))
+        return failure(request.scriptPath, readRefusal(errno, scriptBytes, kMaxScriptBytes).c_str());
     std::vector<ReplayEvent> events;
     int badLine = 0;
     std::string reason;
@@ -169,9 +172,12 @@ int runReplay(const ReplayRequest& request) {
     if (!request.openPath.empty() && !isRegularFile(request.openPath))
         return failure(request.openPath, "cannot be read");
 
+    if (!request.stateFolder.empty() && !makePrivateFolders(request.stateFolder))
+        return writeFailure(request.stateFolder);
+
     HeadlessOptions options;
     options.lenientAnswers = true;
-    options.userFolders = request.userFolders;
+    options.storeFolder = request.stateFolder;
     HeadlessShell shell(options);
     for (const EmbeddedResource& resource : embeddedResources()) {
         if (resource.kind == ResourceKind::Sound) {

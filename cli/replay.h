@@ -10,13 +10,16 @@ struct ReplayRequest {
     std::string commandLine;  // the program's command line
     std::string pngPath;      // the client area at the end; empty for none
     std::string logPath;      // JSON Lines; empty for none
-    // Where the program keeps what outlives a run: the user's folders, as the desktop program does
-    // (a script that ends without Exit or the close box leaves its copy of unsaved work there), or
-    // the run's memory.
-    bool userFolders = true;
+    // Where the program keeps its configuration and state (recent files, the active assignment,
+    // the copy of unsaved work): this folder, made when missing and kept afterwards, so that a
+    // second replay over it meets what the first left; when empty, a store of the run's own that
+    // starts empty and goes with it. Never the user's folders: a demonstration must not take, or
+    // remove, a student's unsaved work, nor depend on whose account it runs in.
+    std::string stateFolder;
 };
 
 // Runs the request and returns the tool's exit status: 0 when the script ran (whether or not the
-// program quit), 1 when the script or a file could not be read or written (the reason is printed as
-// FILE:LINE: reason for a bad script line), 2 never (usage is checked by the caller).
+// program quit), 1 when the script, a file or the state folder could not be read, made or written
+// (the reason is printed, as FILE:LINE: reason for a bad script line), 2 never (usage is checked
+// by the caller).
 int runReplay(const ReplayRequest& request);

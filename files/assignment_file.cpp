@@ -1,6 +1,7 @@
 // Reading an assignment file, and what its rules say about a bridge.
 #include "files/assignment_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -9,6 +10,7 @@
 #include <cstring>
 
 #include "files/file_paths.h"
+#include "files/text_output.h"
 #include "model/format_significant.h"
 
 namespace {
@@ -62,31 +64,55 @@ std::string failure(int line, const std::string& what) {
     return "line " + std::to_string(line) + ": " + what;
 }
 
-// A piece of the file quoted in a message: cut short, and with control characters (a tab, a stray
-// escape) shown as '?' so that the message stays one printable line.
+// A piece of a line (valid UTF-8) quoted in a message: cut short between characters, and with a
+// tab, the one control character a line may hold, shown as '?' so that the message stays one
+// printable line.
 std::string quoted(std::string_view s) {
-    std::string shown(s.substr(0, 40));
+    size_t cut = std::min<size_t>(s.size(), 40);
+    while (cut < s.size() && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+    std::string shown(s.substr(0, cut));
     for (char& c : shown) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+        if (c == '\t') c = '?';
     }
-    return "'" + shown + (s.size() > 40 ? "...'" : "'");
+    return "'" + shown + (cut < s.size() ? "...'" : "'");
 }
 
-bool validUtf8(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const int extra = c < 0x80             ? 0
-                          : (c & 0xE0) == 0xC0 ? 1
-                          : (c & 0xF0) == 0xE0 ? 2
-                          : (c & 0xF8) == 0xF0 ? 3
-                                               : -1;
-        if (extra < 0 || (extra == 1 && c < 0xC2) || i + size_t(extra) >= s.size()) return false;
-        for (int k = 1; k <= extra; ++k) {
-            if ((static_cast<unsigned char>(s[i + size_t(k)]) & 0xC0) != 0x80) return false;
+// C0 and C1 controls and DEL: a terminal or a title bar would obey them or show nothing.
+bool isControl(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+// Why the line cannot be read as text, or empty: every character valid UTF-8, and none a control
+// character but the tab (a CR ending the line is its CR LF end, taken off before).
+std::string textFault(std::string_view line) {
+    for (size_t i = 0; i < line.size();) {
+        const size_t n = utf8Length(line, i);
+        if (n == 0) return "not UTF-8 text";
+        const char32_t c = utf8CodePoint(line, i, n);
+        if (isControl(c) && c != '\t') {
+            char code[8];
+            std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(c));
+            return std::string("a control character (U+") + code + ") in the line";
         }
-        i += size_t(extra) + 1;
+        i += n;
     }
-    return true;
+    return {};
+}
+
+// A title made from a file name, which may hold any bytes: what is not a printable character
+// shows as '?', and it is cut to kMaxTitleBytes between characters.
+std::string titleFromName(std::string_view name) {
+    std::string title;
+    for (size_t i = 0; i < name.size();) {
+        const size_t n = utf8Length(name, i);
+        const char32_t c = n == 0 ? 0 : utf8CodePoint(name, i, n);
+        const bool printable = n != 0 && !isControl(c);
+        const size_t shown = printable ? n : 1;
+        if (title.size() + shown > kMaxTitleBytes) break;
+        title += printable ? name.substr(i, n) : "?";
+        i += n == 0 ? 1 : n;
+    }
+    return title;
 }
 
 std::optional<int> wholeNumber(std::string_view s, int low, int high) {
@@ -135,6 +161,7 @@ std::string setKey(Assignment& a, Key key, const char* name, std::string_view va
             if (value.size() > kMaxTitleBytes)
                 return "the title is longer than " + std::to_string(kMaxTitleBytes) + " bytes";
             a.title = std::string(value);
+            std::replace(a.title.begin(), a.title.end(), '\t', ' ');  // a title bar shows no tab
             return {};
         case Key::DeadLoad:
             return yesNo(a.deadLoad);
@@ -179,17 +206,18 @@ std::string kipsText(double kips) {
 AssignmentRead readAssignmentText(std::string_view text, std::string_view fallbackTitle) {
     AssignmentRead read;
     if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    if (!validUtf8(text)) {
-        read.reason = "the file is not UTF-8 text";
-        return read;
-    }
-    int firstLine[std::size(kKeys)] = {};
     int lineNumber = 0;
     for (size_t at = 0; at <= text.size();) {
         const size_t end = std::min(text.find('\n', at), text.size());
-        const std::string_view line = trimmed(withoutComment(text.substr(at, end - at)));
+        std::string_view raw = text.substr(at, end - at);
         at = end + 1;
         ++lineNumber;
+        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        if (const std::string fault = textFault(raw); !fault.empty()) {
+            read.reason = failure(lineNumber, fault);
+            return read;
+        }
+        const std::string_view line = trimmed(withoutComment(raw));
         if (line.empty()) continue;
         const size_t equals = line.find('=');
         if (equals == std::string_view::npos) {
@@ -204,21 +232,19 @@ AssignmentRead readAssignmentText(std::string_view text, std::string_view fallba
             read.reason = failure(lineNumber, "unknown key " + quoted(name));
             return read;
         }
-        if (firstLine[k] != 0) {
+        const auto [given, first] = read.keyLines.emplace(kKeys[k].name, lineNumber);
+        if (!first) {
             read.reason = failure(lineNumber, std::string(kKeys[k].name) + " is given twice (first on line " +
-                                                  std::to_string(firstLine[k]) + ")");
+                                                  std::to_string(given->second) + ")");
             return read;
         }
-        firstLine[k] = lineNumber;
         const std::string bad = setKey(read.assignment, kKeys[k].key, kKeys[k].name, value);
         if (!bad.empty()) {
             read.reason = failure(lineNumber, bad);
             return read;
         }
-        if (end == text.size()) break;
     }
-    if (read.assignment.title.empty())
-        read.assignment.title = std::string(fallbackTitle.substr(0, kMaxTitleBytes));
+    if (read.assignment.title.empty()) read.assignment.title = titleFromName(fallbackTitle);
     if (read.assignment.title.empty()) read.assignment.title = "Assignment";
     read.ok = true;
     return read;
@@ -237,11 +263,11 @@ bool isAssignmentPath(std::string_view path) {
 AssignmentRead loadAssignmentFile(const char* path, std::string* kept) {
     std::string read;
     std::string& text = kept != nullptr ? *kept : read;
+    uint64_t fileBytes = 0;
     errno = 0;
-    if (!readWholeFile(path, text, ASSIGNMENT_MAX_BYTES)) {
+    if (!readWholeFile(path, text, ASSIGNMENT_MAX_BYTES, &fileBytes)) {
         AssignmentRead refused;
-        refused.reason =
-            std::string("cannot be read") + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
+        refused.reason = readRefusal(errno, fileBytes, ASSIGNMENT_MAX_BYTES);
         return refused;
     }
     std::string title = fileTitle(path);

@@ -9,6 +9,7 @@
 //     due = 2027-03-01           # shown, not enforced
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,9 +39,13 @@ struct AssignmentRead {
     bool ok = false;
     std::string reason;  // one line for the user when not ok: "line 4: unknown key 'max_wieght'"
     Assignment assignment;
+    std::map<std::string, int, std::less<>> keyLines;  // the line each key is given on, 1 first
 };
 
-// Parses the text of an assignment file; fallbackTitle names it when it has no title line.
+// Parses the text of an assignment file: UTF-8 (surrogates, overlong forms and bytes that start no
+// character refused) with no control character but the tab, an optional byte order mark, LF or
+// CR LF line ends; a fault is refused with its line. fallbackTitle (a file name: any bytes) names
+// the assignment when it has no title line, shown as printable text and cut between characters.
 AssignmentRead readAssignmentText(std::string_view text, std::string_view fallbackTitle);
 
 // Reads the file at path (at most ASSIGNMENT_MAX_BYTES); its title defaults to its file name. The

@@ -233,10 +233,11 @@ BridgeFileResult loadBridgeFile(const char* path, BridgeModel& model, const Memb
     if (std::strlen(path) > FILE_PATH_CHARS)
         return result(BridgeFileStatus::CannotOpen, "the path is too long");
     std::string text;
+    uint64_t fileBytes = 0;
     errno = 0;
-    if (!readWholeFile(path, text, BRIDGE_FILE_MAX_BYTES)) {
-        return result(BridgeFileStatus::CannotOpen, "cannot be read%s%s", errno != 0 ? ": " : "",
-                      errno != 0 ? std::strerror(errno) : "");
+    if (!readWholeFile(path, text, BRIDGE_FILE_MAX_BYTES, &fileBytes)) {
+        return result(BridgeFileStatus::CannotOpen, "%s",
+                      readRefusal(errno, fileBytes, BRIDGE_FILE_MAX_BYTES).c_str());
     }
     BridgeFileResult r = readBridgeText(text, model, memberSizes);
     if (r.ok()) {

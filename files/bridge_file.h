@@ -11,13 +11,13 @@
 
 struct MemberSizeTable;
 
-// The largest file the reader takes; anything longer is refused unread.
+// The largest file the reader takes; anything longer is refused unread, with both sizes.
 constexpr size_t BRIDGE_FILE_MAX_BYTES = 16u << 20;  // far above any bridge the tables can hold
 
 // Outcome codes of reading a file; the numbers match what File/Open returns.
 enum class BridgeFileStatus : int {
     Ok = 0,
-    CannotOpen = 1,     // the file cannot be opened or read
+    CannotOpen = 1,     // the file cannot be opened or read, or is too large
     Empty = 2,          // no first token
     NotBridgeFile = 3,  // the first token does not begin with "RADIV40"
     NoHeader = 4,       // the two tokens after the magic are missing

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <string_view>
 
 const char* fileTitle(const char* path) {
@@ -49,26 +50,66 @@ bool withShortExtensionReplaced(const char* chosen, const char* extension, char*
     return true;
 }
 
-bool readWholeFile(const char* path, std::string& out, size_t maxBytes) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return false;
+bool readWholeFile(const char* path, std::string& out, size_t maxBytes, uint64_t* fileBytes) {
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
     out.clear();
-    char chunk[8192];
-    bool ok = true;
-    for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        out.append(chunk, got);
-        if (out.size() > maxBytes) {
-            ok = false;
+    // A file that says it is too large is refused unread: it may be far too large to hold. (The
+    // browser copies at most maxBytes + 1 of a chosen file, and can give the file its true size.)
+    struct stat status {};
+    const uint64_t statedBytes =
+        ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? static_cast<uint64_t>(status.st_size) : 0;
+    bool ok = statedBytes <= maxBytes;
+    while (ok) {
+        char chunk[8192];
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            ok = got == 0;
             break;
         }
-        if (got < sizeof chunk) {
-            ok = std::ferror(file) == 0;
-            break;
-        }
+        out.append(chunk, static_cast<size_t>(got));
+        ok = out.size() <= maxBytes;
     }
-    std::fclose(file);
-    return ok;
+    const int error = errno;
+    ::close(fd);
+    if (ok) return true;
+    if (statedBytes > maxBytes || out.size() > maxBytes) {
+        if (fileBytes != nullptr) *fileBytes = std::max<uint64_t>(statedBytes, out.size());
+        errno = EFBIG;
+    } else {
+        errno = error;
+    }
+    out.clear();
+    return false;
+}
+
+std::string readRefusal(int error, uint64_t fileBytes, size_t maxBytes) {
+    if (error == EFBIG) {
+        const std::string size = sizeText(fileBytes);
+        const std::string limit = sizeText(maxBytes);
+        // Only just over (or only the bytes up to the limit known): the two would read the same.
+        if (size == limit) return "is too large (over the limit of " + limit + ")";
+        return "is too large (" + size + "; the limit is " + limit + ")";
+    }
+    return std::string("cannot be read") + (error != 0 ? std::string(": ") + std::strerror(error) : "");
+}
+
+std::string sizeText(uint64_t bytes) {
+    if (bytes < 1000) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    static const char* const kUnits[] = {"kB", "MB", "GB", "TB", "PB", "EB"};
+    double value = static_cast<double>(bytes) / 1000.0;
+    size_t unit = 0;
+    // 999.96 kB would show as 1000.0 kB: it is 1 MB.
+    while (value >= 999.95 && unit + 1 < std::size(kUnits)) {
+        value /= 1000.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    std::string shown = text;
+    if (shown.size() > 2 && shown.compare(shown.size() - 2, 2, ".0") == 0) shown.resize(shown.size() - 2);
+    return shown + " " + kUnits[unit];
 }
 
 namespace {
@@ -127,14 +168,20 @@ void syncFolder(const std::string& file) {
     ::close(fd);
 }
 
-// Titles longer than this are cut in the temporary file's name, which adds eight characters and
-// must still fit the 255 a folder allows.
+// Titles longer than this are cut in the temporary file's name, which adds eighteen characters
+// and must still fit the 255 a folder allows.
 constexpr size_t kTemporaryTitleChars = 200;
 
-// The temporary file of a write of file: ".TITLE.XXXXXX", which mkstemp completes.
+// Marks a temporary file as the program's own: no user names a file like that, so the clean-up
+// below never takes one of theirs (".OUT.BRG.backup" is left alone).
+constexpr std::string_view kTemporaryMarker = ".trussmill-";
+constexpr size_t kTemporaryRandomChars = 6;  // the XXXXXX mkstemp fills with letters and digits
+
+// The temporary file of a write of file: ".TITLE.trussmill-XXXXXX", which mkstemp completes.
 std::string temporaryPattern(const std::string& file) {
     return folderOf(file.c_str()) + "." +
-           std::string(fileTitle(file.c_str())).substr(0, kTemporaryTitleChars) + ".XXXXXX";
+           std::string(fileTitle(file.c_str())).substr(0, kTemporaryTitleChars) +
+           std::string(kTemporaryMarker) + std::string(kTemporaryRandomChars, 'X');
 }
 
 // A left-over is untouched for this long before a later save of its file takes it away: a save
@@ -142,18 +189,21 @@ std::string temporaryPattern(const std::string& file) {
 constexpr time_t kLeftOverSeconds = 60;
 
 // Temporary files that earlier writes of file left when they were killed before their rename:
-// named as this write names its own, regular files of the user's, older than a minute. Nothing
-// else in the folder is touched, and nothing that fails here counts.
+// named exactly as this write names its own, regular files of the user's, older than a minute.
+// Nothing else in the folder is touched (temporaries named without the marker, by older versions,
+// stay: a stale file is better than a user's lost one), and nothing that fails here counts.
 void removeLeftOvers(const std::string& file) {
     const std::string pattern = temporaryPattern(file);
     const std::string folder = folderOf(file.c_str());
-    const std::string prefix = pattern.substr(folder.size(), pattern.size() - folder.size() - 6);
+    const std::string prefix =
+        pattern.substr(folder.size(), pattern.size() - folder.size() - kTemporaryRandomChars);
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (dir == nullptr) return;
     const time_t now = std::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name(entry->d_name);
-        if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+        if (name.size() != prefix.size() + kTemporaryRandomChars || name.substr(0, prefix.size()) != prefix)
+            continue;
         const std::string_view made = name.substr(prefix.size());
         if (!std::all_of(made.begin(), made.end(),
                          [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))

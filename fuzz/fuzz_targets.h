@@ -23,3 +23,9 @@ std::string checkPipelineInput(std::string_view bytes);
 // replayed on the program from start-up, with the checks of a random session after every event.
 // File dialogs answer with sandbox files picked by the path the script names.
 std::string checkReplayInput(std::string_view bytes);
+
+// The bytes as an assignment file, whose name is also made of them: either refused with the number
+// of a line of the text and a reason in printable UTF-8, or taken as strict UTF-8 without control
+// characters but tabs, with a printable title of at most 120 bytes and every key on the line the
+// reader says it is on.
+std::string checkAssignmentInput(std::string_view bytes);

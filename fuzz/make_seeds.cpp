@@ -1,7 +1,8 @@
 // trussmill-fuzz-seeds OUT_FOLDER: writes the seed corpora the fuzz targets start from.
 // OUT/bridges gets the sample bridges and generated ones (trusses of every panel count, depth and
 // size, bridges at the table limits, unstable and faulty ones, far-off joints, CR LF line ends);
-// OUT/replay gets scripts that draw, edit, analyse, save and open bridges with every command.
+// OUT/replay gets scripts that draw, edit, analyse, save and open bridges with every command;
+// OUT/assignments the sample assignment and a few more, good and bad.
 #include <sys/stat.h>
 
 #include <cmath>
@@ -196,6 +197,17 @@ std::vector<std::string> scripts(const std::string& pratt) {
     return out;
 }
 
+// Assignment files: every key with CR LF ends and a byte order mark, comments and tabs, titles
+// in other scripts, and refused ones (a bad value, a key given twice, a byte that is not UTF-8).
+std::vector<std::string> assignments() {
+    return {
+        "\xEF\xBB\xBFtitle = Spring \xE2\x80\x94 contest #2\r\ndead_load = yes\r\ndeck_weight = no\r\n"
+        "extra_live_load = yes\r\nmin_member_force = no\r\nmax_joints = 60\r\nmax_members = 150\r\n"
+        "max_weight = 150.5\r\ndue = 2028-02-29\r\n",
+        "# rules\n\ttitle\t=\t\xE6\xA9\x8B \xF0\x9F\x8C\x89   # a bridge\n\nmax_joints = 16\n",
+        "title = x\ndead_load = maybe\n", "max_joints = 4\n# again\nmax_joints = 5\n", "title = caf\xE9\n"};
+}
+
 bool write(const std::string& folder, const std::string& name, const std::string& text) {
     if (!writeFileAtomically((folder + "/" + name).c_str(), text)) {
         std::fprintf(stderr, "trussmill-fuzz-seeds: %s/%s cannot be written\n", folder.c_str(), name.c_str());
@@ -214,9 +226,11 @@ int main(int argc, char** argv) {
     const std::string out = argv[1];
     const std::string bridges = out + "/bridges";
     const std::string replay = out + "/replay";
+    const std::string rules = out + "/assignments";
     ::mkdir(out.c_str(), 0755);
     ::mkdir(bridges.c_str(), 0755);
     ::mkdir(replay.c_str(), 0755);
+    ::mkdir(rules.c_str(), 0755);
 
     bool ok = true;
     std::string pratt;
@@ -248,5 +262,15 @@ int main(int argc, char** argv) {
     n = 0;
     for (const std::string& text : scripts(pratt))
         ok = write(replay, "script-" + std::to_string(n++) + ".txt", text) && ok;
+    std::string contest;
+    if (!readWholeFile(TRUSSMILL_EXAMPLES_DIR "/contest.trussmill-assignment", contest, 1 << 20)) {
+        std::fprintf(stderr,
+                     "trussmill-fuzz-seeds: the sample contest.trussmill-assignment cannot be read\n");
+        return 1;
+    }
+    ok = write(rules, "contest.trussmill-assignment", contest) && ok;
+    n = 0;
+    for (const std::string& text : assignments())
+        ok = write(rules, "rules-" + std::to_string(n++) + ".trussmill-assignment", text) && ok;
     return ok ? 0 : 1;
 }

@@ -19,15 +19,6 @@ bool plainName(std::string_view name) {
            name.find('\0') == std::string_view::npos;
 }
 
-// Makes every missing folder of path, private to the user.
-bool makeFolders(const std::string& path) {
-    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) return true;
-    }
-}
-
 }  // namespace
 
 std::string userFolder(StoreKind kind) {
@@ -42,7 +33,18 @@ std::string userFolder(StoreKind kind) {
 }
 
 std::optional<std::string> readUserFile(StoreKind kind, std::string_view name) {
-    const std::string folder = userFolder(kind);
+    return readKeptFile(userFolder(kind), name);
+}
+
+bool writeUserFile(StoreKind kind, std::string_view name, std::string_view contents) {
+    return writeKeptFile(userFolder(kind), name, contents);
+}
+
+void removeUserFile(StoreKind kind, std::string_view name) {
+    removeKeptFile(userFolder(kind), name);
+}
+
+std::optional<std::string> readKeptFile(const std::string& folder, std::string_view name) {
     if (folder.empty() || !plainName(name)) return std::nullopt;
     std::string contents;
     if (!readWholeFile((folder + "/" + std::string(name)).c_str(), contents, kMaxKeptBytes))
@@ -50,14 +52,20 @@ std::optional<std::string> readUserFile(StoreKind kind, std::string_view name) {
     return contents;
 }
 
-bool writeUserFile(StoreKind kind, std::string_view name, std::string_view contents) {
-    const std::string folder = userFolder(kind);
-    if (folder.empty() || !plainName(name) || !makeFolders(folder)) return false;
+bool writeKeptFile(const std::string& folder, std::string_view name, std::string_view contents) {
+    if (folder.empty() || !plainName(name) || !makePrivateFolders(folder)) return false;
     return writeFileAtomically((folder + "/" + std::string(name)).c_str(), std::string(contents));
 }
 
-void removeUserFile(StoreKind kind, std::string_view name) {
-    const std::string folder = userFolder(kind);
+void removeKeptFile(const std::string& folder, std::string_view name) {
     if (folder.empty() || !plainName(name)) return;
     ::unlink((folder + "/" + std::string(name)).c_str());
+}
+
+bool makePrivateFolders(const std::string& path) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) return true;
+    }
 }

@@ -1,7 +1,8 @@
 // Where the desktop program and the command-line tool keep what outlives a run, in the folders the
 // XDG base directories name: the configuration in $XDG_CONFIG_HOME/trussmill (by default
-// ~/.config/trussmill), the state in $XDG_STATE_HOME/trussmill (~/.local/state/trussmill). Files are
-// written whole or not at all.
+// ~/.config/trussmill), the state in $XDG_STATE_HOME/trussmill (~/.local/state/trussmill); or, for
+// a run given a folder of its own (a replay's --state), in that folder. Files are written whole or
+// not at all.
 #pragma once
 
 #include <optional>
@@ -20,3 +21,11 @@ std::optional<std::string> readUserFile(StoreKind kind, std::string_view name);
 bool writeUserFile(StoreKind kind, std::string_view name, std::string_view contents);
 
 void removeUserFile(StoreKind kind, std::string_view name);
+
+// The same for a plain file name in the given folder.
+std::optional<std::string> readKeptFile(const std::string& folder, std::string_view name);
+bool writeKeptFile(const std::string& folder, std::string_view name, std::string_view contents);
+void removeKeptFile(const std::string& folder, std::string_view name);
+
+// Makes every missing folder of path, private to the user. False when one cannot be made.
+bool makePrivateFolders(const std::string& path);

@@ -463,19 +463,19 @@ void HeadlessShell::setPresentObserver(std::function<void(const Surface&, Rect)>
 // ---- What outlives a run
 
 std::optional<std::string> HeadlessShell::loadStored(StoreKind kind, std::string_view name) {
-    if (options_.userFolders) return readUserFile(kind, name);
+    if (!options_.storeFolder.empty()) return readKeptFile(options_.storeFolder, name);
     return stored(kind, name);
 }
 
 bool HeadlessShell::store(StoreKind kind, std::string_view name, std::string_view contents) {
-    if (options_.userFolders) return writeUserFile(kind, name, contents);
+    if (!options_.storeFolder.empty()) return writeKeptFile(options_.storeFolder, name, contents);
     setStored(kind, name, std::string(contents));
     return true;
 }
 
 void HeadlessShell::removeStored(StoreKind kind, std::string_view name) {
-    if (options_.userFolders) {
-        removeUserFile(kind, name);
+    if (!options_.storeFolder.empty()) {
+        removeKeptFile(options_.storeFolder, name);
         return;
     }
     const auto found = stored_.find(std::pair{kind, std::string(name)});

@@ -29,9 +29,11 @@ struct HeadlessOptions {
     // an assertion; with lenientAnswers the box takes its default button instead (for scripts
     // written by people, such as replays).
     bool lenientAnswers = false;
-    // Where what outlives a run is kept: in the shell's memory (setStored, stored), or, as the
-    // desktop program keeps it, in the user's folders (platform/user_files.h).
-    bool userFolders = false;
+    // Where what outlives a run is kept: in the shell's memory (setStored, stored) when empty,
+    // otherwise as files in this folder, configuration and state alike (made when first written).
+    // Never the user's own folders: a run of the headless shell must not take or remove the copy
+    // of unsaved work a desktop run left there.
+    std::string storeFolder;
     int largestFittingBoardScale = 1;
     uint32_t startTick = 100000;
     LocalTime localTime{2024, 3, 15, 9, 5, 0};
@@ -192,7 +194,7 @@ class HeadlessShell final : public Shell {
     void advanceClock(uint32_t milliseconds);
     void setLocalTime(LocalTime time) { options_.localTime = time; }
     void setSoundLength(std::string_view fileName, uint32_t milliseconds);
-    // What the shell's memory keeps (without userFolders): set before a run, read after it.
+    // What the shell's memory keeps (without a storeFolder): set before a run, read after it.
     void setStored(StoreKind kind, std::string_view name, std::string contents);
     std::optional<std::string> stored(StoreKind kind, std::string_view name) const;
     // Everything another shell's memory keeps, as the next run of the program finds it.

@@ -2,6 +2,7 @@
 // Cancel leave alone, the file commands, the modes with their check marks, the analysis commands,
 // and the commands that only draw, copy or toggle.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -189,6 +190,14 @@ TEST(Commands, SaveAndOpen) {
     EXPECT_EQ(std::memcmp(&before, &run->model(), sizeof before), 0);
     EXPECT_EQ(run->state().mode, Mode::Build);
     EXPECT_TRUE(run->shell.isMenuItemChecked(CMD_MODE_BUILD));
+    // One over the reader's limit is refused with both sizes (100 MiB, a sparse file).
+    write(dir + "/huge.BRG", "");
+    ASSERT_EQ(::truncate((dir + "/huge.BRG").c_str(), 100 << 20), 0);
+    run->shell.answerMessageBox(DialogButton::Yes);
+    run->shell.answerFileDialog(dir + "/huge.BRG");
+    run->command(CMD_FILE_OPEN);
+    EXPECT_EQ(lastBox(*run).text, "huge.BRG: is too large (104.9 MB; the limit is 16.8 MB)");
+    EXPECT_EQ(std::memcmp(&before, &run->model(), sizeof before), 0);
 
     // A good file replaces the bridge, saved, with its name.
     run->shell.answerMessageBox(DialogButton::Yes);

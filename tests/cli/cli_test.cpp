@@ -106,6 +106,11 @@ TEST(Cli, MalformedFilesAreRefusedAndNothingIsWritten) {
     const CliRun missing = cli("analyze " + dir + "/nothere.BRG");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("No such file"), std::string::npos) << missing.err;
+    // A file over the reader's limit is refused unread, with both sizes (100 MiB, a sparse file).
+    write(dir + "/huge.BRG", "");
+    ASSERT_EQ(::truncate((dir + "/huge.BRG").c_str(), 100 << 20), 0);
+    EXPECT_EQ(cli("analyze " + dir + "/huge.BRG").err,
+              "trussmill-cli: " + dir + "/huge.BRG: is too large (104.9 MB; the limit is 16.8 MB)\n");
 
     // An output that cannot be written is a file error too.
     const CliRun unwritable = cli("dxf " + example("PRATT.BRG") + " " + dir + "/no/such/folder/x.DXF");

@@ -3,6 +3,8 @@
 // very picture that `render --review` makes of the saved file.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -235,6 +237,47 @@ TEST(Replay, TheTruckCrossesAndTheProgramEndsInReview) {
     EXPECT_EQ(soundsOf(slurp(dir + "/quiet.jsonl")).size(), 2u);
 }
 
+// A replay keeps to a store of its own. What a desktop run left in the user's folders (a copy of
+// unsaved work, recent files, an assignment) is neither offered nor changed by replays that exit
+// or that are left with unsaved work, and nothing is added there. With --state two replays share
+// one folder: the second is offered what the first left.
+TEST(Replay, KeepsToAStoreOfItsOwn) {
+    const std::string dir = scratch("state");
+    const std::string config = std::string(std::getenv("XDG_CONFIG_HOME")) + "/trussmill";
+    const std::string state = std::string(std::getenv("XDG_STATE_HOME")) + "/trussmill";
+    std::filesystem::create_directories(config);
+    std::filesystem::create_directories(state);
+    const std::vector<std::pair<std::string, std::string>> planted = {
+        {state + "/recovery.BRG", slurp(example("HOWE.BRG"))},
+        {state + "/recovery.info", "HOWE\n/home/student/HOWE.BRG\n"},
+        {config + "/recent-files", "/home/student/HOWE.BRG\n"},
+        {config + "/assignment", "title = Week 3\nmax_joints = 4\n"}};
+    for (const auto& [path, text] : planted) write(path, text);
+    write(dir + "/exits.txt", "wait 8000\nanswer yes\nclose\n");
+    // Calculate (a limits notice, were the assignment read), then a member drawn and left unsaved.
+    write(dir + "/left.txt", "command 5002\ncommand 5001\npress 150 250\ndrag 200 250\nrelease 250 250\n");
+    for (const char* script : {"exits", "left", "left"}) {
+        const std::string log = dir + "/" + script + ".jsonl";
+        ASSERT_EQ(
+            cli("replay " + dir + "/" + script + ".txt --open " + example("PRATT.BRG") + " --log " + log)
+                .status,
+            0);
+        EXPECT_EQ(slurp(log).find("Restore them?"), std::string::npos) << script;
+        EXPECT_EQ(slurp(log).find("the assignment allows"), std::string::npos) << script;
+    }
+    for (const auto& [path, text] : planted) EXPECT_EQ(slurp(path), text) << path;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(config), {}), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(state), {}), 2);
+
+    const std::string kept = dir + "/kept/deeper";
+    std::filesystem::remove_all(dir + "/kept");
+    ASSERT_EQ(cli("replay " + dir + "/left.txt --state " + kept).status, 0);
+    ASSERT_EQ(cli("replay " + dir + "/exits.txt --state " + kept + " --log " + dir + "/kept.jsonl").status,
+              0);
+    EXPECT_NE(slurp(dir + "/kept.jsonl").find("changes to UNTITLED. Restore them?"), std::string::npos);
+    EXPECT_EQ(cli("replay " + dir + "/exits.txt --state /dev/null/state").status, 1);
+}
+
 TEST(Replay, BadScriptsAndUsage) {
     const std::string dir = scratch("bad");
     write(dir + "/bad.txt", "command 5002\n\nrelease 10\n");
@@ -250,6 +293,7 @@ TEST(Replay, BadScriptsAndUsage) {
     EXPECT_EQ(cli("replay " + dir + "/empty.txt --open " + dir + "/missing.BRG").status, 1);
     EXPECT_EQ(cli("replay").status, 2);
     EXPECT_EQ(cli("replay " + dir + "/empty.txt --png").status, 2);
+    EXPECT_EQ(cli("replay " + dir + "/empty.txt --state").status, 2);
     EXPECT_EQ(cli("replay " + dir + "/empty.txt --fast").status, 2);
     EXPECT_EQ(cli("replay " + dir + "/empty.txt " + dir + "/empty.txt").status, 2);
     // A PNG that cannot be written is a failure, named with its reason.

@@ -135,8 +135,8 @@ TEST(TeacherTools, GradeUnderAnAssignment) {
     ASSERT_TRUE(save(cls + "/f_pratt.BRG", sample("PRATT.BRG")));
     const std::string rules = dir + "/contest.trussmill-assignment";
     write(rules,
-          "title = Spring contest\ndead_load = yes\n  deck_weight = no  # not this year\nmax_joints = 16\n"
-          "max_weight = 120\n");
+          "\xEF\xBB\xBF  deck_weight = no  # not this year\ntitle = Spring contest\ndead_load = yes\n"
+          "max_joints = 16\nmax_weight = 120\n");
 
     // The options are the assignment's: Howe passes alone and fails under its own weight. Rows are
     // ranked: passing within the rules, passing against them, failed, unreadable; lightest first.
@@ -170,7 +170,7 @@ TEST(TeacherTools, GradeUnderAnAssignment) {
     const CliRun against = cli("grade --deck-weight --assignment " + rules + " " + cls);
     EXPECT_EQ(against.status, 2);
     EXPECT_EQ(against.err,
-              "trussmill-cli: --deck-weight contradicts " + rules + ", line 3: deck_weight = no\n");
+              "trussmill-cli: --deck-weight contradicts " + rules + ", line 1: deck_weight = no\n");
     EXPECT_TRUE(against.out.empty());
     write(dir + "/typo.trussmill-assignment", "title = x\n\nmax_wieght = 3\n");
     const CliRun typo = cli("grade --assignment " + dir + "/typo.trussmill-assignment " + cls);

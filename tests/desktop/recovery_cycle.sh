@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Unsaved work brought back after a run that never closed, end to end (run it inside xvfb-run).
-# First through trussmill-cli replay, whose runs share the XDG folders the way starts of the
-# program do: the kept copy, the question, Yes, No, a named bridge saved where it came from, and
-# a copy that does not read. Then the desktop program itself: members drawn with xdotool, the copy
-# on disk within two seconds, SIGKILL, a second start that asks, Return for Yes, the board compared
-# pixel for pixel with the replay of the same drags, and a clean exit that removes the copy.
+# First through trussmill-cli replay, whose runs share one --state folder the way starts of the
+# program share the XDG folders: the kept copy, the question, Yes, No, a named bridge saved where
+# it came from, and a copy that does not read. Then the desktop program itself: members drawn with
+# xdotool, the copy on disk within two seconds, SIGKILL, a second start that asks, Return for Yes,
+# the board compared pixel for pixel with the replay of the same drags, and a clean exit that
+# removes the copy.
 # Usage: recovery_cycle.sh TRUSSMILL TRUSSMILL_CLI EVENTS OUTPUT_FOLDER
 # The replay scripts and logs, the screenshots and a difference picture are left in OUTPUT_FOLDER.
 set -euo pipefail
@@ -26,7 +27,7 @@ mkdir -p "$OUT"
 rm -f "$OUT"/*.png "$OUT"/*.jsonl "$OUT"/*.replay "$OUT"/*.BRG "$OUT"/*.log
 # Everything the runs keep lives under one private folder: the runtime folder with the
 # single-instance lock, shared by both starts of the program (the lock of a killed process must
-# not refuse the next one), and the configuration and state folders of each cycle.
+# not refuse the next one), the replays' state folder, and the program's XDG folders.
 TEMP=$(mktemp -d)
 chmod 700 "$TEMP"
 XDG_RUNTIME_DIR=$TEMP/runtime
@@ -35,8 +36,8 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 env_of() {  # env_of CYCLE: the env command line that gives a run the XDG folders of the cycle
     cycle_env=(env "XDG_CONFIG_HOME=$TEMP/$1/config" "XDG_STATE_HOME=$TEMP/$1/state")
 }
-kept_of() {  # where cycle $1 keeps its unsaved work
-    echo "$TEMP/$1/state/trussmill"
+kept_of() {  # where cycle $1 keeps its unsaved work: the replays' --state, the program's XDG folder
+    if [ "$1" = replays ]; then echo "$TEMP/replays"; else echo "$TEMP/$1/state/trussmill"; fi
 }
 
 pids=()
@@ -65,8 +66,7 @@ drags_as_replay() {
 
 # Replays $OUT/$2.replay as a start of cycle $1, into $OUT/$2.png and $OUT/$2.jsonl.
 replay() {
-    env_of "$1"
-    "${cycle_env[@]}" "$CLI" replay "$OUT/$2.replay" --png "$OUT/$2.png" --log "$OUT/$2.jsonl" ||
+    "$CLI" replay "$OUT/$2.replay" --state "$(kept_of "$1")" --png "$OUT/$2.png" --log "$OUT/$2.jsonl" ||
         fail "the replay $2 failed"
 }
 # The first message box of a replay's log, and its last line, without the ticks.

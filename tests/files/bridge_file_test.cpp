@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -288,6 +289,14 @@ TEST(FilePaths, ShortExtensionRuleAndNames) {
     EXPECT_STREQ(name, "a");
     bridgeNameFromPath(".hidden", name);
     EXPECT_STREQ(name, "");
+
+    // Sizes in refusals: decimal units to one place, never "1000.0 kB".
+    EXPECT_EQ(sizeText(999), "999 bytes");
+    EXPECT_EQ(sizeText(65536), "65.5 kB");
+    EXPECT_EQ(sizeText(999960), "1 MB");
+    EXPECT_EQ(sizeText(BRIDGE_FILE_MAX_BYTES), "16.8 MB");
+    EXPECT_EQ(readRefusal(EFBIG, BRIDGE_FILE_MAX_BYTES + 1, BRIDGE_FILE_MAX_BYTES),
+              "is too large (over the limit of 16.8 MB)");
 }
 
 }  // namespace
@@ -297,7 +306,7 @@ TEST(FilePaths, ShortExtensionRuleAndNames) {
 TEST(AssignmentFile, GrammarAndLimits) {
     const AssignmentRead good = readAssignmentText(
         "\xEF\xBB\xBF# Spring term\n"
-        "title = Spring bridge contest No.#2   # a # after a blank starts a comment\n"
+        "title = Spring bridge\tcontest No.#2   # a # after a blank starts a comment\n"
         "dead_load = yes\r\n"
         "min_member_force = no\n"
         "\n"
@@ -328,13 +337,42 @@ TEST(AssignmentFile, GrammarAndLimits) {
         {"dead_load = yes\n# again\ndead_load = no\n", "line 3: dead_load is given twice (first on line 1)"},
         {"just words\n", "line 1: expected key = value, not 'just words'"},
         {"Name:\tsystem file\n", "line 1: expected key = value, not 'Name:?system file'"},
-        {"title = caf\xE9\n", "the file is not UTF-8 text"},
+        // Strict UTF-8: Latin-1, a surrogate, overlong forms, bytes F5-FF, beyond U+10FFFF.
+        {"title = caf\xE9\n", "line 1: not UTF-8 text"},
+        {"# \xF0\x9F\x8C\x89\ntitle = \xED\xA0\x80\n", "line 2: not UTF-8 text"},
+        {"title = \xC0\xAF\n", "line 1: not UTF-8 text"},
+        {"title = \xE0\x80\xAF\n", "line 1: not UTF-8 text"},
+        {"title = \xF5\x80\x80\x80\n", "line 1: not UTF-8 text"},
+        {"due = 2027-01-01 # \xFF\n", "line 1: not UTF-8 text"},
+        {"title = \xF4\x90\x80\x80\n", "line 1: not UTF-8 text"},
+        // Control characters but the tab, in a comment too; a CR only as the end of CR LF.
+        {"title = A\x1B[2J\n", "line 1: a control character (U+001B) in the line"},
+        {"title = A\xC2\x9B\n", "line 1: a control character (U+009B) in the line"},
+        {"\ndue = 2027-01-01\rtitle = x\n", "line 2: a control character (U+000D) in the line"},
+        {"title = A # \x7F\n", "line 1: a control character (U+007F) in the line"},
+        // A quote is cut between characters: the 40th byte is inside the last.
+        {"dead_load = xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\xC3\xA9\n",
+         "line 1: dead_load must be yes or no, not 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...'"},
     };
     for (const auto& [text, reason] : bad) {
         const AssignmentRead read = readAssignmentText(text, "x");
         EXPECT_FALSE(read.ok) << text;
         EXPECT_EQ(read.reason, reason);
     }
+    // The line of each key; a title from a file name is printable and cut between characters.
+    EXPECT_EQ(good.keyLines, (std::map<std::string, int, std::less<>>{{"title", 2},
+                                                                      {"dead_load", 3},
+                                                                      {"min_member_force", 4},
+                                                                      {"max_joints", 6},
+                                                                      {"max_weight", 7},
+                                                                      {"due", 8}}));
+    EXPECT_EQ(readAssignmentText("", std::string(119, 'w') + "\xC3\xA9").assignment.title,
+              std::string(119, 'w'));
+    EXPECT_EQ(readAssignmentText("",
+                                 "Week\x1B"
+                                 "3\xFF")
+                  .assignment.title,
+              "Week?3?");
 
     // Limits: each broken one named, none when the bridge keeps them.
     BridgeModel model;

@@ -71,8 +71,7 @@ done
 [ "$("$prefix/bin/trussmill-cli" --version)" = "trussmill-cli $version" ] ||
   problem "trussmill-cli --version says '$("$prefix/bin/trussmill-cli" --version)'"
 printf 'command 8003\n' >"$work/about.replay"
-XDG_CONFIG_HOME=$work/replay-config XDG_STATE_HOME=$work/replay-state \
-  "$prefix/bin/trussmill-cli" replay "$work/about.replay" --log "$work/about.jsonl"
+"$prefix/bin/trussmill-cli" replay "$work/about.replay" --log "$work/about.jsonl"
 grep -q "\"text\":\"Trussmill v$version\\\\n" "$work/about.jsonl" || problem "About does not name version $version"
 zcat "$share/doc/trussmill/changelog.gz" | head -n 1 | grep -q "^trussmill ($version) " ||
   problem "the changelog's newest entry is not $version"

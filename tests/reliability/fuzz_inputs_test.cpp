@@ -1,4 +1,4 @@
-// Every input the fuzzers have kept, and the sample bridges, go through the three fuzz targets:
+// Every input the fuzzers have kept, and the sample bridges, go through the fuzz targets:
 // what once broke a property must hold it now. A few inputs written by hand show that the targets
 // reach what they are meant to reach.
 #include <dirent.h>
@@ -43,6 +43,10 @@ TEST(FuzzInputs, KeptInputsHoldEveryProperty) {
         EXPECT_EQ(checkReplayInput(slurp(path)), "") << path;
         ++inputs;
     }
+    for (const std::string& path : filesIn(regressions("assignment"))) {
+        EXPECT_EQ(checkAssignmentInput(slurp(path)), "") << path;
+        ++inputs;
+    }
     EXPECT_GE(inputs, 2);
 }
 
@@ -65,6 +69,9 @@ TEST(FuzzInputs, SamplesAndHandMadeInputs) {
         EXPECT_EQ(checkBridgeReaderInput(text), "") << text;
         EXPECT_EQ(checkPipelineInput(text), "") << text;
     }
+    // The sample assignment is taken; one with a bad value is refused with its line.
+    EXPECT_EQ(checkAssignmentInput(slurp(example("contest.trussmill-assignment"))), "");
+    EXPECT_EQ(checkAssignmentInput("title = x\r\n\tmax_joints = 61\r\n"), "");
     // Scripts: refused lines, and a short session that draws, saves, opens, analyses and closes.
     EXPECT_EQ(checkReplayInput("press 1\n"), "");
     EXPECT_EQ(checkReplayInput("command 5002\nbogus\n"), "");

@@ -83,20 +83,14 @@ def replay_script(extra):
     return "\n".join(lines + extra) + "\n"
 
 
-def replay_env():
-    """The replay keeps its configuration and unsaved work in folders of its own."""
-    home = os.path.join(OUT, "replay-home")
-    shutil.rmtree(home, ignore_errors=True)
-    return dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "config"), XDG_STATE_HOME=os.path.join(home, "state"))
-
-
 def replay(name, extra):
     """Replays the session, takes the board's picture, then goes on with the extra lines."""
     script = os.path.join(OUT, name + ".replay")
     png, log = os.path.join(OUT, name + ".png"), os.path.join(OUT, name + ".jsonl")
     with open(script, "w") as f:
         f.write(replay_script([f"png {png}"] + extra))
-    subprocess.run([CLI, "replay", script, "--log", log], check=True, env=replay_env())
+    # A replay keeps its configuration and unsaved work to itself, starting empty.
+    subprocess.run([CLI, "replay", script, "--log", log], check=True)
     with open(log) as f:
         return png, [json.loads(line) for line in f]
 
@@ -571,7 +565,7 @@ def firefox_core():
         with open(script, "w") as f:
             f.write("command 5002\ncommand 5001\nmove 150 250\npress 150 250\ndrag 170 270\ndrag 190 290\n"
                     f"release 190 290\npng {drawn}\n")
-        subprocess.run([CLI, "replay", script, "--open", sample], check=True, env=replay_env())
+        subprocess.run([CLI, "replay", script, "--open", sample], check=True)
         same_pixels(page, drawn, "firefox-drawn")
         print("in Firefox too: a sample opened by its link, Calculate by mouse, a member drawn")
     finally:
