@@ -14,6 +14,7 @@ import time
 import websocket
 
 from devtools import KEYS as DEVTOOLS_KEYS
+from devtools import PageActions, stop
 
 # A closed network: nothing of the browser's own may try to reach out, or start-up waits on it.
 PREFERENCES = {
@@ -91,15 +92,11 @@ class Firefox:
             self.send("session.end")
         except Exception:
             pass
-        try:
-            self.process.terminate()
-            self.process.wait(timeout=10)
-        except Exception:
-            self.process.kill()
+        stop(self.process)
         shutil.rmtree(self.profile, ignore_errors=True)
 
 
-class FirefoxPage:
+class FirefoxPage(PageActions):
     def __init__(self, browser, context):
         self.browser = browser
         self.context = context
@@ -114,16 +111,6 @@ class FirefoxPage:
         if result.get("type") == "exception":
             raise RuntimeError(f"{expression}: {result['exceptionDetails'].get('text')}")
         return plain(result["result"])
-
-    def wait_until(self, expression, timeout=30, what=None):
-        deadline = time.time() + timeout
-        while True:
-            value = self.evaluate(expression)
-            if value:
-                return value
-            if time.time() > deadline:
-                raise TimeoutError(f"{what or expression} still false after {timeout} s")
-            time.sleep(0.05)
 
     def perform(self, source):
         self.browser.send("input.performActions", {"context": self.context, "actions": [source]})
@@ -154,10 +141,6 @@ class FirefoxPage:
         steps += [{"type": "keyDown", "value": base}, {"type": "keyUp", "value": base}]
         steps += [{"type": "keyUp", "value": v} for v in reversed(held)]
         self.perform({"type": "key", "id": "keyboard", "actions": steps})
-
-    def canvas_png(self, selector):
-        url = self.evaluate(f"document.querySelector('{selector}').toDataURL('image/png')")
-        return base64.b64decode(url.split(",", 1)[1])
 
     def screenshot(self):
         data = self.browser.send("browsingContext.captureScreenshot", {"context": self.context})["data"]

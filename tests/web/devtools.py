@@ -35,6 +35,33 @@ MODIFIERS = {"alt": ("Alt", "AltLeft", 18, 1), "ctrl": ("Control", "ControlLeft"
              "shift": ("Shift", "ShiftLeft", 16, 8)}
 
 
+def stop(process):
+    """Ends a browser's process, by force when it does not end by itself."""
+    try:
+        process.terminate()
+        process.wait(timeout=10)
+    except Exception:
+        process.kill()
+
+
+class PageActions:
+    """What a page does on top of evaluate(), in either engine."""
+
+    def wait_until(self, expression, timeout=30, what=None):
+        deadline = time.time() + timeout
+        while True:
+            value = self.evaluate(expression)
+            if value:
+                return value
+            if time.time() > deadline:
+                raise TimeoutError(f"{what or expression} still false after {timeout} s")
+            time.sleep(0.05)
+
+    def canvas_png(self, selector):
+        url = self.evaluate(f"document.querySelector('{selector}').toDataURL('image/png')")
+        return base64.b64decode(url.split(",", 1)[1])
+
+
 class Browser:
     def __init__(self, window_size="1400,1000"):
         self.profile = tempfile.mkdtemp(prefix="trussmill-chromium-")
@@ -105,15 +132,11 @@ class Browser:
         return page
 
     def close(self):
-        try:
-            self.process.terminate()
-            self.process.wait(timeout=10)
-        except Exception:
-            self.process.kill()
+        stop(self.process)
         shutil.rmtree(self.profile, ignore_errors=True)
 
 
-class Page:
+class Page(PageActions):
     def __init__(self, browser, session, target):
         self.browser = browser
         self.session = session
@@ -135,16 +158,6 @@ class Page:
         if "exceptionDetails" in result:
             raise RuntimeError(f"{expression}: {result['exceptionDetails']}")
         return result["result"].get("value")
-
-    def wait_until(self, expression, timeout=30, what=None):
-        deadline = time.time() + timeout
-        while True:
-            value = self.evaluate(expression)
-            if value:
-                return value
-            if time.time() > deadline:
-                raise TimeoutError(f"{what or expression} still false after {timeout} s")
-            time.sleep(0.05)
 
     # ---- Input as a user gives it
 
@@ -189,10 +202,6 @@ class Page:
 
     def type_text(self, text):
         self.send("Input.insertText", {"text": text})
-
-    def canvas_png(self, selector):
-        url = self.evaluate(f"document.querySelector('{selector}').toDataURL('image/png')")
-        return base64.b64decode(url.split(",", 1)[1])
 
     def screenshot(self):
         return base64.b64decode(self.send("Page.captureScreenshot", {"format": "png"})["data"])

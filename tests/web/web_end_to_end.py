@@ -502,16 +502,22 @@ def assignment_links(browser, page, url):
     page.send("DOM.setFileInputFiles", {"files": [os.path.join(SITE, "examples", "contest.trussmill-assignment")],
                                         "backendNodeId": chooser["params"]["backendNodeId"]})
     page.wait_until("!document.getElementById('assignment').hidden", 10, "the assignment opened again")
-    page.navigate(url + "?assignment=examples/GONE.trussmill-assignment")
-    text = dialog_text(page)
-    if text != ("The assignment this page was opened with (examples/GONE.trussmill-assignment) could not be "
-                "loaded: the server answered 404 File not found."):
-        fail(f"a link to a missing assignment shows {text!r}")
-    page.key("Return")
-    Board(page).settle()
+    start_refused(page, url + "?assignment=examples/GONE.trussmill-assignment",
+                  "The assignment this page was opened with (examples/GONE.trussmill-assignment) could not be "
+                  "loaded: the server answered 404 File not found.")
     if page.evaluate(state)["shown"] or page.evaluate(state)["greyed"]:
         fail("the assignment kept from before stays in force after a link to one that cannot be loaded")
     print("an assignment's link shows it above the board; one that cannot be loaded leaves none in force")
+
+
+def start_refused(page, address, expected):
+    """The page opened at address refuses the file it names with the expected message, then goes on."""
+    page.navigate(address)
+    text = dialog_text(page)
+    if text != expected:
+        fail(f"{address} shows {text!r}")
+    page.key("Return")
+    Board(page).settle()
 
 
 def offline(page, server):
@@ -531,13 +537,9 @@ def offline(page, server):
     page.navigate(address + "?open=examples/PRATT.BRG")
     Board(page).settle(60)
     same_pixels(page, built, "offline-sample")
-    page.navigate(address + "?open=examples/ELSEWHERE.BRG")
-    text = dialog_text(page)
-    if text != ("The bridge this page was opened with (examples/ELSEWHERE.BRG) could not be loaded: "
-                "this computer is offline."):
-        fail(f"offline, a file the site did not keep is refused with {text!r}")
-    page.key("Return")
-    Board(page).settle()
+    start_refused(page, address + "?open=examples/ELSEWHERE.BRG",
+                  "The bridge this page was opened with (examples/ELSEWHERE.BRG) could not be loaded: "
+                  "this computer is offline.")
     print("offline, the site and its samples open, and a file it did not keep is refused in plain words")
 
 
