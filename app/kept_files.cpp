@@ -39,7 +39,8 @@ std::string nextLine(const std::string& text, size_t& at) {
 
 void MainWindow::keepRecoveryCurrent() {
     const BridgeModel& model = program_.model;
-    if (model.savedFlag == 1) {
+    // A bridge without members (a click on the empty board leaves a joint) is nothing to bring back.
+    if (model.savedFlag == 1 || model.memberCount == 0) {
         if (recoveryKept_) dropRecovery();
         return;
     }
@@ -65,8 +66,8 @@ bool MainWindow::offerRecovery() {
     if (!text) return false;
     BridgeModel& model = program_.model;
     auto restored = std::make_unique<BridgeModel>(model);
-    if (!readBridgeText(*text, *restored, program_.memberSizes).ok()) {
-        dropRecovery();  // nothing that reads is worth a question
+    if (!readBridgeText(*text, *restored, program_.memberSizes).ok() || restored->memberCount == 0) {
+        dropRecovery();  // nothing that reads, or nothing but joints, is worth a question
         return false;
     }
     std::string name = "UNTITLED";

@@ -277,6 +277,7 @@ class Session {
             std::max(0, pendingPrints_ - static_cast<int>(shell_->printDialogAnswers().size() - prints));
         std::string fault = watch_.after(*shell_, program(), counts_);
         if (fault.empty()) fault = history_.after(*shell_, *app_, counts_);
+        if (fault.empty()) fault = recoveryFault(*shell_, *app_, "");
         if (!fault.empty()) return fail(fault);
         report_.longestBridge = std::max<int>(report_.longestBridge, program().model.memberCount);
         if (const std::optional<int> quit = shell_->quitCode()) {

@@ -2,8 +2,8 @@
 // moves, drags and releases inside and outside the board, every menu command and unknown ones,
 // random answers to every box and dialog (good, refused, missing and unwritable files), minimize,
 // restore, resize and the close box, and runs of Undo and Redo. After every event the session
-// checks what SessionWatch and HistoryWatch check; every so often it saves the bridge and opens it
-// again and compares. The same seed gives the same session.
+// checks what SessionWatch and HistoryWatch check, and the copy of unsaved work (recoveryFault);
+// every so often it saves the bridge and opens it again and compares. The same seed gives the same session.
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "files/bridge_file.h"
 #include "resources/menu_resource.h"
 #include "tests/app/app_driver.h"
 #include "tests/support/cli_run.h"
@@ -205,6 +206,27 @@ TEST(Startup, WhatARunKeepsForTheNext) {
     });
     EXPECT_TRUE(garbled.shell.messageBoxes().empty());
     EXPECT_FALSE(garbled.shell.stored(StoreKind::State, "recovery.BRG"));
+
+    // A bridge without members is nothing to bring back: a click on the empty board (its zero-length
+    // member removed, one joint left, unsaved) keeps no copy, deleting the last member drops the one
+    // kept, and such a copy from elsewhere is dropped without a question.
+    AppDriver clicked;
+    clicked.click(columnOfFt(100), rowOfFt(50));
+    ASSERT_EQ(clicked.model().memberCount, 0);
+    ASSERT_EQ(clicked.model().savedFlag, 0);
+    EXPECT_FALSE(clicked.shell.stored(StoreKind::State, "recovery.BRG"));
+    clicked.drawMemberFt(0, 0, 100, 0);
+    EXPECT_TRUE(clicked.shell.stored(StoreKind::State, "recovery.BRG"));
+    clicked.command(CMD_MEMBER_DELETE);
+    clicked.click(columnOfFt(50), rowOfFt(0));
+    ASSERT_EQ(clicked.model().memberCount, 0);
+    EXPECT_FALSE(clicked.shell.stored(StoreKind::State, "recovery.BRG"));
+    std::string memberless;
+    writeBridgeFile(clicked.model(), memberless);
+    AppDriver empty(
+        {}, "", [&](HeadlessShell& shell) { shell.setStored(StoreKind::State, "recovery.BRG", memberless); });
+    EXPECT_TRUE(empty.shell.messageBoxes().empty());
+    EXPECT_FALSE(empty.shell.stored(StoreKind::State, "recovery.BRG"));
 
     // A bridge named on the command line opens after the answer, asking first about the work
     // brought back; a save, and a clean exit, drop the copy.
