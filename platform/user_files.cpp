@@ -1,6 +1,7 @@
 // The user's configuration and state folders, and whole files in them.
 #include "platform/user_files.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,4 +61,17 @@ void removeUserFile(StoreKind kind, std::string_view name) {
     const std::string folder = userFolder(kind);
     if (folder.empty() || !plainName(name)) return;
     ::unlink((folder + "/" + std::string(name)).c_str());
+}
+
+std::vector<std::string> userFileNames(StoreKind kind) {
+    std::vector<std::string> names;
+    const std::string folder = userFolder(kind);
+    DIR* dir = folder.empty() ? nullptr : ::opendir(folder.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.' && (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN))
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    return names;
 }

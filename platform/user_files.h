@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/shell.h"
 
@@ -20,3 +21,7 @@ std::optional<std::string> readUserFile(StoreKind kind, std::string_view name);
 bool writeUserFile(StoreKind kind, std::string_view name, std::string_view contents);
 
 void removeUserFile(StoreKind kind, std::string_view name);
+
+// The names of the files in the folder, in no particular order; not the hidden ones (temporary
+// files of writes under way).
+std::vector<std::string> userFileNames(StoreKind kind);

@@ -72,7 +72,21 @@ bool QtShell::previousInstanceRunning() {
         lock_ = std::make_unique<InstanceLock>(options_.lockPath.empty() ? InstanceLock::defaultPath()
                                                                          : options_.lockPath);
     }
-    return !lock_->acquired();
+    return lock_->state() == InstanceLockState::HeldElsewhere;
+}
+
+std::string QtShell::instanceTag() {
+    if (!lock_ || lock_->state() == InstanceLockState::Taken) return {};
+    if (tag_.empty()) tag_ = InstanceLock::processTag();
+    return tag_;
+}
+
+std::vector<std::string> QtShell::storedNames(StoreKind kind) {
+    return userFileNames(kind);
+}
+
+bool QtShell::instanceMayBeRunning(std::string_view tag) {
+    return InstanceLock::processMayBeRunning(tag);
 }
 
 bool QtShell::changeDisplayMode(int, int) {

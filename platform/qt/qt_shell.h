@@ -35,7 +35,16 @@ class QtShell final : public Shell, private WindowSink {
     ~QtShell() override;
 
     // ---- The contract
+    // A copy that holds the single-instance lock is running; one where the lock could not be
+    // tried does not count.
     bool previousInstanceRunning() override;
+    // Empty when this process took the lock; its process tag (InstanceLock::processTag) when the
+    // lock could not be tried.
+    std::string instanceTag() override;
+    // The files in the folder.
+    std::vector<std::string> storedNames(StoreKind kind) override;
+    // Told from the process table (InstanceLock::processMayBeRunning).
+    bool instanceMayBeRunning(std::string_view tag) override;
     // There are no display modes to switch: every change is refused and nothing is restored.
     bool changeDisplayMode(int width, int height) override;
     void restoreDisplayMode() override;
@@ -159,6 +168,7 @@ class QtShell final : public Shell, private WindowSink {
     QEventLoop* messageLoop_ = nullptr;
     CursorShape cursor_ = CursorShape::Arrow;
     std::unique_ptr<InstanceLock> lock_;
+    std::string tag_;  // this process's tag, once asked for
     SoundPlayer sound_;
     std::unique_ptr<HelpWindow> help_;
     QString lastFolder_;  // where the last file dialog was answered; the next one opens there

@@ -280,6 +280,72 @@ TEST(Startup, WhatARunKeepsForTheNext) {
     EXPECT_EQ(next.shell.menuItemText(CMD_FILE_RECENT_1 + 2), "");
 }
 
+// Runs that could not make the single-instance check keep their copies under tags of their own:
+// no run's clean exit removes another's copy, every copy whose run has ended is offered, one at a
+// time, and an unsure run takes neither the plain copy nor a live run's.
+TEST(Startup, RunsThatCannotTellOfEachOtherKeepEachTheirOwnCopy) {
+    auto run = [](const char* tag, const std::vector<std::string>& running = {}) {
+        HeadlessOptions options;
+        options.instanceTag = tag;
+        options.runningInstances = running;
+        return options;
+    };
+    auto has = [](const AppDriver& on, const char* name) {
+        return on.shell.stored(StoreKind::State, name).has_value();
+    };
+    const std::string pratt = slurp(example("PRATT.BRG"));
+
+    // Two at once beside the copy of a run that could check and that of a run still going; the
+    // second leaves cleanly, a third draws and is killed.
+    const std::vector<std::string> alive = {"p11-1", "p33-3"};
+    AppDriver first(run("p11-1", alive), "", [&](HeadlessShell& shell) {
+        shell.setStored(StoreKind::State, "recovery.BRG", pratt);
+        shell.setStored(StoreKind::State, "recovery.info", "PRATT\n\n");
+        shell.setStored(StoreKind::State, "recovery-p33-3.BRG", pratt);
+    });
+    EXPECT_TRUE(first.shell.messageBoxes().empty());
+    auto sharing = [&](HeadlessShell& shell) { shell.shareStoredWith(first.shell); };
+    AppDriver second(run("p22-2", alive), "", sharing);
+    first.drawMemberFt(0, 0, 100, 0);
+    second.drawMemberFt(0, 0, 50, 50);
+    EXPECT_TRUE(has(first, "recovery-p11-1.BRG") && has(first, "recovery-p22-2.BRG"));
+    EXPECT_EQ(first.shell.stored(StoreKind::State, "recovery.BRG"), pratt);
+    second.shell.answerMessageBox(DialogButton::Yes);
+    second.closeBox();
+    EXPECT_FALSE(has(first, "recovery-p22-2.BRG") || has(first, "recovery-p22-2.info"));
+    EXPECT_TRUE(has(first, "recovery-p11-1.BRG") && has(first, "recovery-p11-1.info"));
+    AppDriver third(run("p44-4", alive), "", sharing);
+    third.drawMemberFt(100, 0, 200, 0);
+    third.drawMemberFt(200, 0, 300, 0);
+
+    // An unsure start: asked about the two ended runs' copies in turn; No drops the first, Yes
+    // takes the second as its own. The plain copy and the live run's stay untouched.
+    AppDriver unsure(run("p55-5", {"p33-3"}), "", [&](HeadlessShell& shell) {
+        sharing(shell);
+        shell.answerMessageBox(DialogButton::No);
+        shell.answerMessageBox(DialogButton::Yes);
+    });
+    ASSERT_EQ(unsure.shell.messageBoxes().size(), 2u);
+    EXPECT_TRUE(sameBridgeContents(unsure.model(), third.model()));
+    EXPECT_FALSE(has(unsure, "recovery-p11-1.BRG") || has(unsure, "recovery-p44-4.BRG") ||
+                 has(unsure, "recovery-p44-4.info"));
+    EXPECT_TRUE(has(unsure, "recovery-p55-5.BRG") && has(unsure, "recovery-p55-5.info"));
+    EXPECT_EQ(unsure.shell.stored(StoreKind::State, "recovery.BRG"), pratt);
+    EXPECT_EQ(unsure.shell.stored(StoreKind::State, "recovery-p33-3.BRG"), pratt);
+
+    // A start that could check, after the unsure one ended: the plain copy first; Yes takes it and
+    // leaves the ended run's copy for the next start.
+    AppDriver sure(run("", {"p33-3"}), "", [&](HeadlessShell& shell) {
+        sharing(shell);
+        shell.answerMessageBox(DialogButton::Yes);
+    });
+    ASSERT_EQ(sure.shell.messageBoxes().size(), 1u);
+    EXPECT_EQ(sure.shell.messageBoxes()[0].request.text,
+              "Trussmill was closed without saving the changes to PRATT. Restore them?");
+    EXPECT_EQ(sure.model().memberCount, 29);
+    EXPECT_TRUE(has(sure, "recovery-p55-5.BRG") && has(sure, "recovery-p33-3.BRG"));
+}
+
 TEST(Startup, CreationSetsTheInitialChecksAndState) {
     AppDriver run;
     for (const int id :

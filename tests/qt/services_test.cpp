@@ -330,7 +330,7 @@ void QtServicesTest::singleInstance() {
     const pid_t child = ::fork();
     if (child == 0) {
         const InstanceLock lock(path);
-        const char held = lock.acquired() ? 'y' : 'n';
+        const char held = lock.state() == InstanceLockState::Taken ? 'y' : 'n';
         (void)!::write(ready[1], &held, 1);
         ::pause();
         ::_exit(0);
@@ -344,10 +344,34 @@ void QtServicesTest::singleInstance() {
     }
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
     QtShell afterCrash{QtShellOptions{path}};
     QVERIFY(!afterCrash.previousInstanceRunning());
+    QCOMPARE(afterCrash.instanceTag(), std::string());
+
+    // A lock file that cannot be opened tells nothing: the program runs, under a tag of its
+    // process, which counts as running while it does and as ended once it has, even when its
+    // id is reused by a process started at another time.
+    const std::string nowhere = (folder.path() + QStringLiteral("/missing/trussmill.lock")).toStdString();
+    QCOMPARE(InstanceLock(nowhere).state(), InstanceLockState::Unchecked);
+    QtShell unsure{QtShellOptions{nowhere}};
+    QVERIFY(!unsure.previousInstanceRunning());
+    const std::string tag = unsure.instanceTag();
+    QVERIFY2(tag.rfind("p" + std::to_string(::getpid()) + "-", 0) == 0 && tag.size() <= 32, tag.c_str());
+    QVERIFY(unsure.instanceMayBeRunning(tag));
+    QVERIFY(!unsure.instanceMayBeRunning(tag + "1"));
+    const pid_t ended = ::fork();
+    if (ended == 0) {
+        const std::string own = InstanceLock::processTag();
+        (void)!::write(ready[1], own.c_str(), own.size());
+        ::_exit(0);
+    }
+    char endedTag[40] = {};
+    QVERIFY(::read(ready[0], endedTag, sizeof endedTag - 1) > 0);
+    ::waitpid(ended, nullptr, 0);
+    QVERIFY(!unsure.instanceMayBeRunning(endedTag));
+    QVERIFY(unsure.instanceMayBeRunning("someone-else"));
+    ::close(ready[0]);
+    ::close(ready[1]);
 }
 
 void QtServicesTest::wavClips() {
