@@ -22,6 +22,7 @@ class QDialog;
 class QEventLoop;
 class HelpWindow;
 class InstanceLock;
+class StateWriter;
 
 struct QtShellOptions {
     // The single-instance lock file; InstanceLock::defaultPath() when empty.
@@ -89,7 +90,9 @@ class QtShell final : public Shell, private WindowSink {
     void copyImageToClipboard(const Surface& image) override;
     // The embedded page in the help window.
     void showHelp(std::string_view helpFile) override;
-    // In the user's configuration and state folders (platform/user_files.h).
+    // In the user's configuration and state folders (platform/user_files.h). State is written
+    // and removed by a StateWriter, off the window's thread, writes at most once a second; all of
+    // it is in place once the shell is destroyed.
     std::optional<std::string> loadStored(StoreKind kind, std::string_view name) override;
     bool store(StoreKind kind, std::string_view name, std::string_view contents) override;
     void removeStored(StoreKind kind, std::string_view name) override;
@@ -175,4 +178,5 @@ class QtShell final : public Shell, private WindowSink {
     std::function<void(QDialog&)> dialogHook_;
     std::function<void()> firstFrame_;
     std::function<void(const MessageBoxRequest&)> messageBoxObserver_;
+    std::unique_ptr<StateWriter> stateWriter_;  // made with the first store of state
 };

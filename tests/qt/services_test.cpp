@@ -1,6 +1,6 @@
 // The Qt shell's services: message boxes, file and print dialogs answered through the dialog
-// hook, sounds and their timing, the clipboard, the help window, the single-instance lock and the
-// sound files the player reads.
+// hook, sounds and their timing, the clipboard, the help window, the single-instance lock, the
+// writer of state and the sound files the player reads.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,11 +14,16 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTreeView>
+#include <algorithm>
+#include <chrono>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "platform/qt/help_window.h"
 #include "platform/qt/instance_lock.h"
 #include "platform/qt/painter_print_surface.h"
+#include "platform/qt/state_writer.h"
 #include "resources/embedded_resources.h"
 #include "resources/wav_clip.h"
 #include "tests/qt/shell_session.h"
@@ -58,6 +63,7 @@ class QtServicesTest final : public QObject {
     void sounds();
     void clipboardAndHelp();
     void singleInstance();
+    void stateWrites();
     void wavClips();
 };
 
@@ -372,6 +378,78 @@ void QtServicesTest::singleInstance() {
     QVERIFY(unsure.instanceMayBeRunning("someone-else"));
     ::close(ready[0]);
     ::close(ready[1]);
+}
+
+void QtServicesTest::stateWrites() {
+    using namespace std::chrono_literals;
+    std::mutex mutex;
+    std::vector<std::string> done;  // "name=contents" and "-name", in the order done
+    const auto count = [&](const std::string& change) {
+        const std::lock_guard lock(mutex);
+        return std::count(done.begin(), done.end(), change);
+    };
+    bool failed = false;
+    {
+        // Changes of 50 ms, rounds 600 ms apart; the first write of "bad" fails.
+        StateWriter writer(
+            [&](const std::string& name, const std::optional<std::string>& contents) {
+                std::this_thread::sleep_for(50ms);
+                const std::lock_guard lock(mutex);
+                if (name == "bad" && !failed) return !(failed = true);
+                done.push_back(contents ? name + "=" + *contents : "-" + name);
+                return true;
+            },
+            600ms);
+        // The first write after a quiet spell goes at once; of the writes that follow within a
+        // round, only the newest of each name, in the order the names came. Each is seen at once.
+        writer.store("a", "1");
+        QTRY_VERIFY_WITH_TIMEOUT(count("a=1") == 1, 400);
+        writer.store("a", "2");
+        writer.store("b", "1");
+        writer.store("a", "3");
+        QCOMPARE(writer.pendingChanges().at("a"), std::optional<std::string>("3"));
+        QTRY_VERIFY(count("b=1") == 1);
+        // A removal goes at once, after what was given before it, and whether the name's write
+        // was still to come or under way, the name ends removed; a failed write comes round again.
+        QTest::qWait(600);
+        writer.store("c", "1");
+        QTest::qWait(20);
+        writer.remove("c");
+        writer.store("e", "1");
+        writer.remove("b");
+        writer.store("d", "1");
+        writer.remove("d");
+        QCOMPARE(writer.pendingChanges().at("d"), std::optional<std::string>());
+        QTRY_VERIFY_WITH_TIMEOUT(count("-b") == 1, 450);
+        writer.store("bad", "1");
+        QTRY_VERIFY(count("bad=1") == 1);
+        QVERIFY(failed);
+        // What is left at the end is done then.
+        writer.store("f", "1");
+    }
+    std::erase(done, "c=1");
+    QCOMPARE(done, (std::vector<std::string>{"a=1", "a=3", "b=1", "-c", "e=1", "-b", "-d", "bad=1", "f=1"}));
+
+    // The desktop shell sees its state at once, never writes a removed name back, and has
+    // everything in place once it is gone.
+    QTemporaryDir folder;
+    const QByteArray earlier = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", folder.path().toUtf8());
+    {
+        QtShell shell{QtShellOptions{(folder.path() + QStringLiteral("/trussmill.lock")).toStdString()}};
+        QVERIFY(shell.store(StoreKind::State, "kept", "x"));
+        QVERIFY(shell.store(StoreKind::State, "gone", "y"));
+        QCOMPARE(shell.loadStored(StoreKind::State, "kept"), std::optional<std::string>("x"));
+        const std::vector<std::string> names = shell.storedNames(StoreKind::State);
+        QCOMPARE(std::count(names.begin(), names.end(), "kept"), 1);
+        shell.removeStored(StoreKind::State, "gone");
+        QVERIFY(!shell.loadStored(StoreKind::State, "gone"));
+    }
+    QFile kept(folder.path() + QStringLiteral("/trussmill/kept"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("x"));
+    QVERIFY(!QFile::exists(folder.path() + QStringLiteral("/trussmill/gone")));
+    qputenv("XDG_STATE_HOME", earlier);
 }
 
 void QtServicesTest::wavClips() {
