@@ -4,9 +4,7 @@
 // restore, resize, the close box and kills, and runs of Undo and Redo. After every event the
 // session checks what SessionWatch and HistoryWatch check, and the copy of unsaved work
 // (recoveryFault); every so often it saves the bridge and opens it again and compares. Each run
-// finds what the last one kept; half of them could not make the single-instance check, and the
-// copy of another run that goes on throughout must never be offered or touched. After a start, a
-// copy taken back must be one that was offered, and none may be left when none was taken. The
+// finds what the last one kept, and half of them could not make the single-instance check. The
 // same seed gives the same session.
 #pragma once
 
@@ -23,7 +21,6 @@ struct RandomSessionOptions {
 struct RandomSessionReport {
     long events = 0;      // user events delivered
     int programRuns = 0;  // starts of the program; the close box, Exit and a kill end a run
-    int crashes = 0;      // runs that ended without a clean exit
     int restores = 0;     // copies of unsaved work taken back at a start
     int saves = 0;        // bridge saves the program reported done, and refused
     int savesRefused = 0;

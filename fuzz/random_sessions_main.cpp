@@ -69,11 +69,10 @@ int main(int argc, char** argv) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         total += r.events;
         std::printf(
-            "seed %llu: %ld events, %d runs (%d killed, %d restores), %d analyses, %d saves (%d refused), "
-            "%d opens (%d refused), %d exports, %d round trips, up to %d members, %.1f s\n",
-            static_cast<unsigned long long>(seed), r.events, r.programRuns, r.crashes, r.restores, r.analyses,
-            r.saves, r.savesRefused, r.opens, r.opensRefused, r.exports, r.roundTrips, r.longestBridge,
-            seconds);
+            "seed %llu: %ld events, %d runs, %d analyses, %d saves (%d refused), %d opens (%d refused), "
+            "%d exports, %d round trips, up to %d members, %.1f s\n",
+            static_cast<unsigned long long>(seed), r.events, r.programRuns, r.analyses, r.saves,
+            r.savesRefused, r.opens, r.opensRefused, r.exports, r.roundTrips, r.longestBridge, seconds);
         std::fflush(stdout);
         if (!r.failure.empty()) {
             std::printf("FAILED: %s", r.failure.c_str());

@@ -207,19 +207,11 @@ TEST(Startup, WhatARunKeepsForTheNext) {
     EXPECT_TRUE(garbled.shell.messageBoxes().empty());
     EXPECT_FALSE(garbled.shell.stored(StoreKind::State, "recovery.BRG"));
 
-    // A bridge without members is nothing to bring back: a click on the empty board (its zero-length
-    // member removed, one joint left, unsaved) keeps no copy, deleting the last member drops the one
-    // kept, and such a copy from elsewhere is dropped without a question.
+    // A bridge without members is nothing to bring back: a click on the empty board (one joint
+    // left, unsaved) keeps no copy, and such a copy from elsewhere is dropped without a question.
     AppDriver clicked;
     clicked.click(columnOfFt(100), rowOfFt(50));
-    ASSERT_EQ(clicked.model().memberCount, 0);
     ASSERT_EQ(clicked.model().savedFlag, 0);
-    EXPECT_FALSE(clicked.shell.stored(StoreKind::State, "recovery.BRG"));
-    clicked.drawMemberFt(0, 0, 100, 0);
-    EXPECT_TRUE(clicked.shell.stored(StoreKind::State, "recovery.BRG"));
-    clicked.command(CMD_MEMBER_DELETE);
-    clicked.click(columnOfFt(50), rowOfFt(0));
-    ASSERT_EQ(clicked.model().memberCount, 0);
     EXPECT_FALSE(clicked.shell.stored(StoreKind::State, "recovery.BRG"));
     std::string memberless;
     writeBridgeFile(clicked.model(), memberless);
@@ -284,66 +276,47 @@ TEST(Startup, WhatARunKeepsForTheNext) {
 // no run's clean exit removes another's copy, every copy whose run has ended is offered, one at a
 // time, and an unsure run takes neither the plain copy nor a live run's.
 TEST(Startup, RunsThatCannotTellOfEachOtherKeepEachTheirOwnCopy) {
-    auto run = [](const char* tag, const std::vector<std::string>& running = {}) {
+    auto run = [](const char* tag, std::vector<std::string> running) {
         HeadlessOptions options;
         options.instanceTag = tag;
-        options.runningInstances = running;
+        options.runningInstances = std::move(running);
         return options;
     };
-    auto has = [](const AppDriver& on, const char* name) {
-        return on.shell.stored(StoreKind::State, name).has_value();
-    };
+    auto kept = [](const AppDriver& on, const char* name) { return on.shell.stored(StoreKind::State, name); };
     const std::string pratt = slurp(example("PRATT.BRG"));
 
-    // Two at once beside the copy of a run that could check and that of a run still going; the
-    // second leaves cleanly, a third draws and is killed.
-    const std::vector<std::string> alive = {"p11-1", "p33-3"};
-    AppDriver first(run("p11-1", alive), "", [&](HeadlessShell& shell) {
+    // Two at once, beside the plain copy of a run that could check and a live run's copy: the
+    // second leaves cleanly, the first is killed.
+    AppDriver first(run("p1-1", {"p1-1", "p3-3"}), "", [&](HeadlessShell& shell) {
         shell.setStored(StoreKind::State, "recovery.BRG", pratt);
-        shell.setStored(StoreKind::State, "recovery.info", "PRATT\n\n");
-        shell.setStored(StoreKind::State, "recovery-p33-3.BRG", pratt);
+        shell.setStored(StoreKind::State, "recovery-p3-3.BRG", pratt);
     });
-    EXPECT_TRUE(first.shell.messageBoxes().empty());
     auto sharing = [&](HeadlessShell& shell) { shell.shareStoredWith(first.shell); };
-    AppDriver second(run("p22-2", alive), "", sharing);
+    AppDriver second(run("p2-2", {"p1-1", "p3-3"}), "", sharing);
     first.drawMemberFt(0, 0, 100, 0);
     second.drawMemberFt(0, 0, 50, 50);
-    EXPECT_TRUE(has(first, "recovery-p11-1.BRG") && has(first, "recovery-p22-2.BRG"));
-    EXPECT_EQ(first.shell.stored(StoreKind::State, "recovery.BRG"), pratt);
     second.shell.answerMessageBox(DialogButton::Yes);
     second.closeBox();
-    EXPECT_FALSE(has(first, "recovery-p22-2.BRG") || has(first, "recovery-p22-2.info"));
-    EXPECT_TRUE(has(first, "recovery-p11-1.BRG") && has(first, "recovery-p11-1.info"));
-    AppDriver third(run("p44-4", alive), "", sharing);
-    third.drawMemberFt(100, 0, 200, 0);
-    third.drawMemberFt(200, 0, 300, 0);
+    EXPECT_FALSE(kept(first, "recovery-p2-2.BRG"));
+    EXPECT_TRUE(kept(first, "recovery-p1-1.BRG") && kept(first, "recovery-p1-1.info"));
 
-    // An unsure start: asked about the two ended runs' copies in turn; No drops the first, Yes
-    // takes the second as its own. The plain copy and the live run's stay untouched.
-    AppDriver unsure(run("p55-5", {"p33-3"}), "", [&](HeadlessShell& shell) {
+    // An unsure start is asked about the killed run's copy alone; Yes makes it its own.
+    AppDriver unsure(run("p4-4", {"p3-3"}), "", sharing);
+    EXPECT_EQ(unsure.shell.messageBoxes().size(), 1u);
+    EXPECT_TRUE(sameBridgeContents(unsure.model(), first.model()));
+    EXPECT_TRUE(kept(unsure, "recovery-p4-4.BRG") && !kept(unsure, "recovery-p1-1.BRG"));
+    EXPECT_EQ(kept(unsure, "recovery.BRG"), pratt);
+    EXPECT_EQ(kept(unsure, "recovery-p3-3.BRG"), pratt);
+
+    // Once that one has ended, a start that could check is asked about both copies left.
+    AppDriver sure(run("", {"p3-3"}), "", [&](HeadlessShell& shell) {
         sharing(shell);
         shell.answerMessageBox(DialogButton::No);
-        shell.answerMessageBox(DialogButton::Yes);
+        shell.answerMessageBox(DialogButton::No);
     });
-    ASSERT_EQ(unsure.shell.messageBoxes().size(), 2u);
-    EXPECT_TRUE(sameBridgeContents(unsure.model(), third.model()));
-    EXPECT_FALSE(has(unsure, "recovery-p11-1.BRG") || has(unsure, "recovery-p44-4.BRG") ||
-                 has(unsure, "recovery-p44-4.info"));
-    EXPECT_TRUE(has(unsure, "recovery-p55-5.BRG") && has(unsure, "recovery-p55-5.info"));
-    EXPECT_EQ(unsure.shell.stored(StoreKind::State, "recovery.BRG"), pratt);
-    EXPECT_EQ(unsure.shell.stored(StoreKind::State, "recovery-p33-3.BRG"), pratt);
-
-    // A start that could check, after the unsure one ended: the plain copy first; Yes takes it and
-    // leaves the ended run's copy for the next start.
-    AppDriver sure(run("", {"p33-3"}), "", [&](HeadlessShell& shell) {
-        sharing(shell);
-        shell.answerMessageBox(DialogButton::Yes);
-    });
-    ASSERT_EQ(sure.shell.messageBoxes().size(), 1u);
-    EXPECT_EQ(sure.shell.messageBoxes()[0].request.text,
-              "Trussmill was closed without saving the changes to PRATT. Restore them?");
-    EXPECT_EQ(sure.model().memberCount, 29);
-    EXPECT_TRUE(has(sure, "recovery-p55-5.BRG") && has(sure, "recovery-p33-3.BRG"));
+    EXPECT_EQ(sure.shell.messageBoxes().size(), 2u);
+    EXPECT_FALSE(kept(sure, "recovery.BRG") || kept(sure, "recovery-p4-4.BRG"));
+    EXPECT_TRUE(kept(sure, "recovery-p3-3.BRG"));
 }
 
 TEST(Startup, CreationSetsTheInitialChecksAndState) {

@@ -354,28 +354,16 @@ void QtServicesTest::singleInstance() {
     QVERIFY(!afterCrash.previousInstanceRunning());
     QCOMPARE(afterCrash.instanceTag(), std::string());
 
-    // A lock file that cannot be opened tells nothing: the program runs, under a tag of its
-    // process, which counts as running while it does and as ended once it has, even when its
-    // id is reused by a process started at another time.
+    // A lock file that cannot be opened tells nothing: the program runs under its process's
+    // tag, running while the process runs, ended once it has or its id is reused.
     const std::string nowhere = (folder.path() + QStringLiteral("/missing/trussmill.lock")).toStdString();
     QCOMPARE(InstanceLock(nowhere).state(), InstanceLockState::Unchecked);
     QtShell unsure{QtShellOptions{nowhere}};
     QVERIFY(!unsure.previousInstanceRunning());
     const std::string tag = unsure.instanceTag();
     QVERIFY2(tag.rfind("p" + std::to_string(::getpid()) + "-", 0) == 0 && tag.size() <= 32, tag.c_str());
-    QVERIFY(unsure.instanceMayBeRunning(tag));
-    QVERIFY(!unsure.instanceMayBeRunning(tag + "1"));
-    const pid_t ended = ::fork();
-    if (ended == 0) {
-        const std::string own = InstanceLock::processTag();
-        (void)!::write(ready[1], own.c_str(), own.size());
-        ::_exit(0);
-    }
-    char endedTag[40] = {};
-    QVERIFY(::read(ready[0], endedTag, sizeof endedTag - 1) > 0);
-    ::waitpid(ended, nullptr, 0);
-    QVERIFY(!unsure.instanceMayBeRunning(endedTag));
-    QVERIFY(unsure.instanceMayBeRunning("someone-else"));
+    QVERIFY(unsure.instanceMayBeRunning(tag) && !unsure.instanceMayBeRunning(tag + "1"));
+    QVERIFY(!unsure.instanceMayBeRunning("p4194305-1"));  // beyond the largest process id
     ::close(ready[0]);
     ::close(ready[1]);
 }
@@ -388,20 +376,18 @@ void QtServicesTest::stateWrites() {
         const std::lock_guard lock(mutex);
         return std::count(done.begin(), done.end(), change);
     };
-    bool failed = false;
     {
-        // Changes of 50 ms, rounds 600 ms apart; the first write of "bad" fails.
+        // Changes of 50 ms, rounds 600 ms apart.
         StateWriter writer(
             [&](const std::string& name, const std::optional<std::string>& contents) {
                 std::this_thread::sleep_for(50ms);
                 const std::lock_guard lock(mutex);
-                if (name == "bad" && !failed) return !(failed = true);
                 done.push_back(contents ? name + "=" + *contents : "-" + name);
                 return true;
             },
             600ms);
         // The first write after a quiet spell goes at once; of the writes that follow within a
-        // round, only the newest of each name, in the order the names came. Each is seen at once.
+        // round, only the newest of each name, in the order the names came.
         writer.store("a", "1");
         QTRY_VERIFY_WITH_TIMEOUT(count("a=1") == 1, 400);
         writer.store("a", "2");
@@ -409,47 +395,19 @@ void QtServicesTest::stateWrites() {
         writer.store("a", "3");
         QCOMPARE(writer.pendingChanges().at("a"), std::optional<std::string>("3"));
         QTRY_VERIFY(count("b=1") == 1);
-        // A removal goes at once, after what was given before it, and whether the name's write
-        // was still to come or under way, the name ends removed; a failed write comes round again.
+        // A removal goes at once, after what was given before it, and the name ends removed
+        // whether its write was to come or under way.
         QTest::qWait(600);
         writer.store("c", "1");
         QTest::qWait(20);
         writer.remove("c");
         writer.store("e", "1");
         writer.remove("b");
-        writer.store("d", "1");
-        writer.remove("d");
-        QCOMPARE(writer.pendingChanges().at("d"), std::optional<std::string>());
         QTRY_VERIFY_WITH_TIMEOUT(count("-b") == 1, 450);
-        writer.store("bad", "1");
-        QTRY_VERIFY(count("bad=1") == 1);
-        QVERIFY(failed);
-        // What is left at the end is done then.
-        writer.store("f", "1");
+        writer.store("f", "1");  // done as the writer goes
     }
     std::erase(done, "c=1");
-    QCOMPARE(done, (std::vector<std::string>{"a=1", "a=3", "b=1", "-c", "e=1", "-b", "-d", "bad=1", "f=1"}));
-
-    // The desktop shell sees its state at once, never writes a removed name back, and has
-    // everything in place once it is gone.
-    QTemporaryDir folder;
-    const QByteArray earlier = qgetenv("XDG_STATE_HOME");
-    qputenv("XDG_STATE_HOME", folder.path().toUtf8());
-    {
-        QtShell shell{QtShellOptions{(folder.path() + QStringLiteral("/trussmill.lock")).toStdString()}};
-        QVERIFY(shell.store(StoreKind::State, "kept", "x"));
-        QVERIFY(shell.store(StoreKind::State, "gone", "y"));
-        QCOMPARE(shell.loadStored(StoreKind::State, "kept"), std::optional<std::string>("x"));
-        const std::vector<std::string> names = shell.storedNames(StoreKind::State);
-        QCOMPARE(std::count(names.begin(), names.end(), "kept"), 1);
-        shell.removeStored(StoreKind::State, "gone");
-        QVERIFY(!shell.loadStored(StoreKind::State, "gone"));
-    }
-    QFile kept(folder.path() + QStringLiteral("/trussmill/kept"));
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), QByteArray("x"));
-    QVERIFY(!QFile::exists(folder.path() + QStringLiteral("/trussmill/gone")));
-    qputenv("XDG_STATE_HOME", earlier);
+    QCOMPARE(done, (std::vector<std::string>{"a=1", "a=3", "b=1", "-c", "e=1", "-b", "f=1"}));
 }
 
 void QtServicesTest::wavClips() {
