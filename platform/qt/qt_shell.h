@@ -42,7 +42,7 @@ class QtShell final : public Shell, private WindowSink {
     // Empty when this process took the lock; its process tag (InstanceLock::processTag) when the
     // lock could not be tried.
     std::string instanceTag() override;
-    // The files in the folder.
+    // The files in the folder, as they will be once the state still to be written is.
     std::vector<std::string> storedNames(StoreKind kind) override;
     // Told from the process table (InstanceLock::processMayBeRunning).
     bool instanceMayBeRunning(std::string_view tag) override;
