@@ -38,8 +38,13 @@ class MainWindow final : public WindowProcedure {
     // largest that fits the screen; and the recent files of the File menu.
     void applyKeptSettings();
 
-    // Start-up, after the intro: when the last run ended without saving its changes (a crash, a
-    // kill, a power cut), offers them back. Returns whether the bridge now holds them.
+    // Start-up, before the window is made: the tag this run keeps its copy of unsaved work under
+    // (Shell::instanceTag), empty when it is the only run.
+    void setInstanceTag(std::string tag);
+
+    // Start-up, after the intro: when earlier runs ended without saving their changes (a crash, a
+    // kill, a power cut), offers them back one at a time, until one is taken. Returns whether the
+    // bridge now holds one.
     bool offerRecovery();
 
     // Makes the assignment file at path the active one: its options fixed, its title in the
@@ -124,6 +129,9 @@ class MainWindow final : public WindowProcedure {
     // Keeps the copy of unsaved work current, or drops it once the bridge is saved.
     void keepRecoveryCurrent();
     void dropRecovery();
+    // The copy kept under tag, another run's or this one's: offered (true when taken), or removed.
+    bool offerCopy(const std::string& tag);
+    void dropCopy(const std::string& tag);
     void noteRecentFile(const char* path);
     void forgetRecentFile(const std::string& path);
     void showRecentFiles();
@@ -177,6 +185,7 @@ class MainWindow final : public WindowProcedure {
     std::optional<bool> redoShown_;
     uint64_t recoveryVersion_ = 0;          // the history's version when the recovery copy was written
     bool recoveryKept_ = false;             // a copy of unsaved work is kept
+    std::string instanceTag_;               // empty, or the tag of this run's copy's names
     bool closed_ = false;                   // the window is gone: nothing more is kept
     std::vector<std::string> recentFiles_;  // newest first
     std::optional<Assignment> assignment_;

@@ -66,6 +66,7 @@ std::optional<int> Application::start(std::string_view commandLine) {
         startupNotice(shell_, text, "", Modality::Application);
         return finish(0);
     }
+    window_.setInstanceTag(shell_.instanceTag());
 
     if (!shell_.createMainWindow({PROGRAM_TITLE, {0, 0, kWindowWidth, kWindowHeight}}, window_)) {
         if (!window_.creationReported())

@@ -1,13 +1,17 @@
 // The desktop shell's share of a paint and of an animation: a paint of the largest bridge the
 // limits allow, from the Paint message to the pixels on the screen (the board redrawn in Review
-// with every member's results, then shown), and the processor time a truck drive of frame waits
-// takes. Runs on the display in DISPLAY (run it inside xvfb-run for an X server), else offscreen;
-// QT_SCALE_FACTOR=2 measures a 200 % screen.
+// with every member's results, then shown), the processor time a truck drive of frame waits
+// takes, and a click of the whole program that draws a member. Runs on the display in DISPLAY
+// (run it inside xvfb-run for an X server), else offscreen; QT_SCALE_FACTOR=2 measures a 200 %
+// screen. A slow disk (a network home folder) is imitated with
+// LD_PRELOAD=build/.../benchmarks/libtrussmill_slow_fsync.so TRUSSMILL_FSYNC_MS=100.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QMouseEvent>
+#include <QTemporaryDir>
 #include <QWindow>
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +19,7 @@
 
 #include "analysis/analysis.h"
 #include "app/app_state.h"
+#include "app/program.h"
 #include "app/program_pictures.h"
 #include "display/board.h"
 #include "platform/qt/qt_shell.h"
@@ -163,6 +168,48 @@ void BM_DriveFrameWaits(benchmark::State& state) {
     state.counters["wall_s"] = wall / double(state.iterations());
 }
 BENCHMARK(BM_DriveFrameWaits)->Arg(60)->Arg(620)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A click that draws a member with the whole program, from the press to the moment it waits for
+// the next input: the member drawn, the board repainted and the copy of unsaved work kept. The
+// configuration, state and lock live in a fresh folder; the intro runs once, in real time.
+void BM_DrawMemberWithTheProgram(benchmark::State& state) {
+    QTemporaryDir folder;
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"})
+        qputenv(variable, folder.path().toUtf8());
+    QtShell shell;
+    Application program(shell);
+    if (program.start("")) return state.SkipWithError("the program did not start");
+    QObject context;
+    const auto settle = [&] {
+        QMetaObject::invokeMethod(
+            &context, [&] { shell.postQuit(0); }, Qt::QueuedConnection);
+        shell.runMessageLoop();
+    };
+    settle();
+    BoardView& view = shell.mainWindow()->view();
+    const auto send = [&](QEvent::Type type, Point board, Qt::MouseButton button, Qt::MouseButtons held) {
+        const double logical = view.scale() / view.devicePixelRatioF();
+        const QPointF at((board.x + 0.5) * logical, (board.y + 0.5) * logical);
+        QMouseEvent event(type, at, view.mapToGlobal(at), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &event);
+    };
+    int drawn = 0;
+    for (auto _ : state) {
+        // Uprights 20 ft apart along the deck, 40 ft high: each one a change of its own.
+        const Point foot{150 + 20 * (drawn % 21), 250};
+        const Point head{foot.x, 210};
+        ++drawn;
+        send(QEvent::MouseMove, foot, Qt::NoButton, Qt::NoButton);
+        send(QEvent::MouseButtonPress, foot, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, head, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, head, Qt::LeftButton, Qt::NoButton);
+        settle();
+    }
+    state.counters["members"] = program.program().model.memberCount;
+    shell.destroyWindow();
+    settle();
+}
+BENCHMARK(BM_DrawMemberWithTheProgram)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -277,6 +278,7 @@ class Session {
             std::max(0, pendingPrints_ - static_cast<int>(shell_->printDialogAnswers().size() - prints));
         std::string fault = watch_.after(*shell_, program(), counts_);
         if (fault.empty()) fault = history_.after(*shell_, *app_, counts_);
+        if (fault.empty()) fault = recoveryFault(*shell_, *app_, tag_);
         if (!fault.empty()) return fail(fault);
         report_.longestBridge = std::max<int>(report_.longestBridge, program().model.memberCount);
         if (const std::optional<int> quit = shell_->quitCode()) {
@@ -298,21 +300,42 @@ class Session {
         app_.reset();
         HeadlessOptions options;
         options.lenientAnswers = true;
+        // Half the runs could not make the single-instance check.
+        tag_ = chance(0.5) ? "" : "p" + std::to_string(report_.programRuns + 1) + "-1";
+        options.instanceTag = tag_;
+        std::unique_ptr<HeadlessShell> earlier = std::move(shell_);
         shell_ = std::make_unique<HeadlessShell>(options);
+        if (earlier) shell_->keepStoredOf(*earlier);
+        earlier.reset();
         pendingBoxes_ = pendingFiles_ = pendingPrints_ = 0;
+        for (int n = uniform(0, 2); n > 0; --n) {
+            const bool yes = chance(0.5);
+            shell_->answerMessageBox(yes ? DialogButton::Yes : DialogButton::No);
+            note(yes ? "answer yes" : "answer no");
+        }
         app_ = std::make_unique<Application>(*shell_);
         // Now and then the program is started on a file, as a file manager starts it.
         std::string commandLine;
         if (chance(0.2))
             commandLine = sandbox_.path(chance(0.6) ? SandboxChoice::Example : SandboxChoice::Refused,
                                         static_cast<unsigned>(uniform(0, 7)));
-        note("# the program starts" + (commandLine.empty() ? std::string() : " on " + commandLine));
+        note("# the program starts" + (tag_.empty() ? std::string() : " as " + tag_) +
+             (commandLine.empty() ? std::string() : " on " + commandLine));
         if (app_->start(commandLine)) return fail("the program ended at start-up");
         shell_->pumpMessages();
         history_.startOver(*app_);
         ++report_.programRuns;
+        // Unsaved work on a board no file was named for can only have been taken back.
+        if (commandLine.empty() && program().model.savedFlag == 0) ++report_.restores;
         const std::string fault = tableFault(program().model, TableCheck{});
         if (!fault.empty()) fail("after start-up: " + fault);
+    }
+
+    // The run ends without a clean exit, as a crash or a power cut ends it.
+    void crash() {
+        note("# the program is killed");
+        app_->finish(0);
+        startProgram();
     }
 
     // ---- Actions
@@ -349,6 +372,8 @@ class Session {
             windowChange();
         } else if (r < 925) {
             deliver({EventKind::Close});
+        } else if (r < 930) {
+            crash();
         } else if (r < 945) {
             deliver({EventKind::Wait, 0, 0, uniform(0, 8000)});
         } else if (r < 960) {
@@ -461,6 +486,7 @@ class Session {
     std::unique_ptr<HeadlessShell> shell_;
     std::unique_ptr<Application> app_;
     std::deque<std::string> recent_;
+    std::string tag_;  // the run's instance tag
     int pendingBoxes_ = 0;
     int pendingFiles_ = 0;
     int pendingPrints_ = 0;

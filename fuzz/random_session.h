@@ -1,9 +1,11 @@
 // A user who does anything at all: the whole program on the headless shell, fed random presses,
 // moves, drags and releases inside and outside the board, every menu command and unknown ones,
 // random answers to every box and dialog (good, refused, missing and unwritable files), minimize,
-// restore, resize and the close box, and runs of Undo and Redo. After every event the session
-// checks what SessionWatch and HistoryWatch check; every so often it saves the bridge and opens it
-// again and compares. The same seed gives the same session.
+// restore, resize, the close box and kills, and runs of Undo and Redo. After every event the
+// session checks what SessionWatch and HistoryWatch check, and the copy of unsaved work
+// (recoveryFault); every so often it saves the bridge and opens it again and compares. Each run
+// finds what the last one kept, and half of them could not make the single-instance check. The
+// same seed gives the same session.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +20,8 @@ struct RandomSessionOptions {
 
 struct RandomSessionReport {
     long events = 0;      // user events delivered
-    int programRuns = 0;  // starts of the program; the close box and Exit end a run
+    int programRuns = 0;  // starts of the program; the close box, Exit and a kill end a run
+    int restores = 0;     // copies of unsaved work taken back at a start
     int saves = 0;        // bridge saves the program reported done, and refused
     int savesRefused = 0;
     int opens = 0;  // files opened, and refused with a reason

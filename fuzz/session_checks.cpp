@@ -56,6 +56,25 @@ bool commandMayWrite(int command) {
            command == CMD_FILE_PRINT;
 }
 
+std::string recoveryFault(const HeadlessShell& shell, const Application& app, const std::string& tag) {
+    const std::string name = tag.empty() ? "recovery" : "recovery-" + tag;
+    const std::optional<std::string> kept = shell.stored(StoreKind::State, name + ".BRG");
+    const BridgeModel& model = app.program().model;
+    if (!shell.windowAlive()) return kept ? "a copy of unsaved work outlived a clean exit" : "";
+    if (app.window().history().isOpen()) return "";
+    if (model.savedFlag == 1 || model.memberCount == 0) {
+        if (!kept) return "";
+        return model.savedFlag == 1 ? "a copy of unsaved work is kept for a saved bridge"
+                                    : "a copy of unsaved work is kept for a bridge without members";
+    }
+    std::string text;
+    writeBridgeFile(model, text);
+    if (!kept) return "no copy of unsaved work is kept";
+    if (*kept != text) return "the copy of unsaved work is not the bridge on the board";
+    if (!shell.stored(StoreKind::State, name + ".info")) return "the copy of unsaved work has no name";
+    return "";
+}
+
 // One file the event set out to write, and whether the program told the user it could not.
 struct SessionWatch::FileWrite {
     std::string path;       // what was to be written; empty when no path could be made

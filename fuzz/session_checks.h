@@ -100,6 +100,11 @@ class HistoryWatch {
     int hitTolerance_ = 0;
 };
 
+// The copy of unsaved work as the next start would find it, checked between user actions (no
+// press held): kept under the names of the run's tag exactly while the bridge has unsaved changes
+// and at least one member, holding that bridge; gone once the window is. Returns the fault, or "".
+std::string recoveryFault(const HeadlessShell& shell, const Application& app, const std::string& tag);
+
 // Whether a menu command may write a file: Save, Save As, Calculate and Animate (their save
 // question), Make DXF, Make VRML and Print.
 bool commandMayWrite(int command);

@@ -1,9 +1,10 @@
 // The services the program asks of its platform: the one main window and its messages, the menu's
 // check marks, cursors, message boxes, file and print dialogs, sounds, the millisecond clock, the
 // local time, the clipboard, help pages, the single-instance indication and display modes.
-// Everything runs on one thread; every call returns only when its work is done, and dialogs block
-// until the user answers. Backends: platform/headless (tests and the command-line tool) and
-// platform/qt (the desktop program) and platform/web (the browser).
+// Everything runs on one thread; every call returns only when its work is done (state may be
+// written a moment later, see store), and dialogs block until the user answers. Backends:
+// platform/headless (tests and the command-line tool), platform/qt (the desktop program) and
+// platform/web (the browser).
 #pragma once
 
 #include <cstdint>
@@ -155,6 +156,17 @@ class Shell {
     // texts that say where to find the program follow it.
     virtual bool runsInBrowserTab() const { return false; }
 
+    // Called once after previousInstanceRunning() said no. Empty when that check could be made, so
+    // this run is the only one; otherwise a tag of this run's own (letters, digits and '-', at most
+    // 32 characters) under which the program keeps its copy of unsaved work, so that no other
+    // copy's clean exit removes it.
+    virtual std::string instanceTag() = 0;
+    // The plain names kept of a kind, in no particular order.
+    virtual std::vector<std::string> storedNames(StoreKind kind) = 0;
+    // False when the run that had this tag has ended for sure; true while it runs or when that
+    // cannot be told.
+    virtual bool instanceMayBeRunning(std::string_view tag) = 0;
+
     // Called at start-up when the command line asks for a resolution. Returns true only when the
     // screen was switched; a platform without display modes always returns false.
     virtual bool changeDisplayMode(int width, int height) = 0;
@@ -300,10 +312,15 @@ class Shell {
     virtual std::optional<std::string> loadStored(StoreKind kind, std::string_view name) = 0;
 
     // Keeps contents under name in place of what was there, whole or not at all. Returns false
-    // when it could not be kept.
+    // when it could not be kept. State may reach its lasting place later, off the caller's thread,
+    // but never more than about two seconds after the call: a backend whose writes are slow keeps
+    // only the newest contents of a name and writes at most once a second, and a write that fails
+    // is tried again then. Until then loadStored and storedNames see the contents all the same.
     virtual bool store(StoreKind kind, std::string_view name, std::string_view contents) = 0;
 
-    // Forgets what is kept under name; nothing happens when nothing is.
+    // Forgets what is kept under name; nothing happens when nothing is. State may go a moment
+    // later, as store describes, but after everything stored before the call and at once after
+    // it for loadStored and storedNames; no earlier store brings the name back.
     virtual void removeStored(StoreKind kind, std::string_view name) = 0;
 
     // -- Clipboard and help

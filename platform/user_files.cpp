@@ -1,6 +1,7 @@
 // The user's configuration and state folders, and whole files in them.
 #include "platform/user_files.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,4 +69,20 @@ bool makePrivateFolders(const std::string& path) {
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
         if (slash == std::string::npos) return true;
     }
+}
+
+std::vector<std::string> keptFileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = folder.empty() ? nullptr : ::opendir(folder.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.' && (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN))
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+std::vector<std::string> userFileNames(StoreKind kind) {
+    return keptFileNames(userFolder(kind));
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/shell.h"
 
@@ -29,3 +30,8 @@ void removeKeptFile(const std::string& folder, std::string_view name);
 
 // Makes every missing folder of path, private to the user. False when one cannot be made.
 bool makePrivateFolders(const std::string& path);
+
+// The names of the files in the folder, in no particular order; not the hidden ones (temporary
+// files of writes under way).
+std::vector<std::string> keptFileNames(const std::string& folder);
+std::vector<std::string> userFileNames(StoreKind kind);

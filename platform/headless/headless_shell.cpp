@@ -44,6 +44,11 @@ bool HeadlessShell::previousInstanceRunning() {
     return options_.previousInstanceRunning;
 }
 
+bool HeadlessShell::instanceMayBeRunning(std::string_view tag) {
+    return std::find(options_.runningInstances.begin(), options_.runningInstances.end(), tag) !=
+           options_.runningInstances.end();
+}
+
 bool HeadlessShell::changeDisplayMode(int width, int height) {
     displayModes_.push_back({width, height});
     return options_.displayModesWork;
@@ -478,16 +483,25 @@ void HeadlessShell::removeStored(StoreKind kind, std::string_view name) {
         removeKeptFile(options_.storeFolder, name);
         return;
     }
-    const auto found = stored_.find(std::pair{kind, std::string(name)});
-    if (found != stored_.end()) stored_.erase(found);
+    const auto found = stored_->find(std::pair{kind, std::string(name)});
+    if (found != stored_->end()) stored_->erase(found);
+}
+
+std::vector<std::string> HeadlessShell::storedNames(StoreKind kind) {
+    if (!options_.storeFolder.empty()) return keptFileNames(options_.storeFolder);
+    std::vector<std::string> names;
+    for (const auto& [key, contents] : *stored_) {
+        if (key.first == kind) names.push_back(key.second);
+    }
+    return names;
 }
 
 void HeadlessShell::setStored(StoreKind kind, std::string_view name, std::string contents) {
-    stored_[{kind, std::string(name)}] = std::move(contents);
+    (*stored_)[{kind, std::string(name)}] = std::move(contents);
 }
 
 std::optional<std::string> HeadlessShell::stored(StoreKind kind, std::string_view name) const {
-    const auto found = stored_.find(std::pair{kind, std::string(name)});
-    if (found == stored_.end()) return std::nullopt;
+    const auto found = stored_->find(std::pair{kind, std::string(name)});
+    if (found == stored_->end()) return std::nullopt;
     return found->second;
 }

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,10 @@ struct HeadlessOptions {
     int frameHeight = 44;
     int fullScreenClientHeight = 720;
     bool previousInstanceRunning = false;
+    // What instanceTag() answers: empty as a run that made the single-instance check, a tag as
+    // one that could not; and the tags instanceMayBeRunning() counts as running (all others ended).
+    std::string instanceTag;
+    std::vector<std::string> runningInstances;
     bool displayModesWork = false;  // when false, every display-mode change is refused
     bool printerFontsAvailable = true;
     // When not empty, the printer refuses every job with this reason.
@@ -117,6 +122,9 @@ class HeadlessShell final : public Shell {
 
     // ---- The contract
     bool previousInstanceRunning() override;
+    std::string instanceTag() override { return options_.instanceTag; }
+    std::vector<std::string> storedNames(StoreKind kind) override;
+    bool instanceMayBeRunning(std::string_view tag) override;
     bool changeDisplayMode(int width, int height) override;
     void restoreDisplayMode() override;
     bool createMainWindow(const WindowSpec& window, WindowProcedure& procedure) override;
@@ -198,7 +206,10 @@ class HeadlessShell final : public Shell {
     void setStored(StoreKind kind, std::string_view name, std::string contents);
     std::optional<std::string> stored(StoreKind kind, std::string_view name) const;
     // Everything another shell's memory keeps, as the next run of the program finds it.
-    void keepStoredOf(const HeadlessShell& earlier) { stored_ = earlier.stored_; }
+    void keepStoredOf(const HeadlessShell& earlier) { *stored_ = *earlier.stored_; }
+    // From now on one memory for both shells, as two copies of the program running at once share
+    // the user's folders.
+    void shareStoredWith(const HeadlessShell& other) { stored_ = other.stored_; }
     // Called with the window surface and the area each time something is shown (a frame).
     void setPresentObserver(std::function<void(const Surface&, Rect)> observer);
 
@@ -279,7 +290,8 @@ class HeadlessShell final : public Shell {
     std::map<int, std::string> menuTexts_;
     std::map<int, std::string> menuTips_;
     int boardScale_ = 1;
-    std::map<std::pair<StoreKind, std::string>, std::string, std::less<>> stored_;
+    using StoredMap = std::map<std::pair<StoreKind, std::string>, std::string, std::less<>>;
+    std::shared_ptr<StoredMap> stored_ = std::make_shared<StoredMap>();
 
     std::vector<MessageBoxRecord> messageBoxes_;
     std::vector<FileDialogRecord> fileDialogs_;

@@ -1,9 +1,17 @@
 // The single-instance indication of the desktop program: an advisory lock on a file in the user's
 // runtime folder. The kernel drops the lock when the holder exits, however it ends, so a crashed
-// copy never leaves the program refusing to start.
+// copy never leaves the program refusing to start. Where the lock cannot be tried, a copy runs
+// under a tag of its own process (its id and start time), which later starts can tell ended.
 #pragma once
 
 #include <string>
+#include <string_view>
+
+enum class InstanceLockState {
+    Taken,          // this process holds the lock until it ends
+    HeldElsewhere,  // another process holds it
+    Unchecked,      // it could not be tried: the file cannot be opened, the file system has no locks
+};
 
 class InstanceLock {
   public:
@@ -13,15 +21,21 @@ class InstanceLock {
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // False when another process holds the lock. A lock file that cannot be opened at all (no
-    // runtime folder, no permission) counts as held by nobody: the program starts.
-    bool acquired() const { return acquired_; }
+    InstanceLockState state() const { return state_; }
 
     // The lock file of the desktop program: trussmill.lock in $XDG_RUNTIME_DIR, or in the
     // temporary folder under a name carrying the user id when that variable is unset.
     static std::string defaultPath();
 
+    // This process as a tag, "pPID-START" (START: its start time in clock ticks after boot, from
+    // /proc/self/stat; 0 when that cannot be read).
+    static std::string processTag();
+    // False only when the process a processTag() names has ended for sure: no such process, or
+    // one of that id started at another time (the id was reused). Tags of another form, and
+    // processes whose start cannot be read, may be running.
+    static bool processMayBeRunning(std::string_view tag);
+
   private:
     int fd_ = -1;
-    bool acquired_ = false;
+    InstanceLockState state_ = InstanceLockState::Unchecked;
 };

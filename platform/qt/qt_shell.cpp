@@ -16,6 +16,7 @@
 
 #include "platform/qt/help_window.h"
 #include "platform/qt/instance_lock.h"
+#include "platform/qt/state_writer.h"
 #include "platform/raster/bmp.h"
 #include "platform/user_files.h"
 #include "resources/embedded_resources.h"
@@ -72,7 +73,28 @@ bool QtShell::previousInstanceRunning() {
         lock_ = std::make_unique<InstanceLock>(options_.lockPath.empty() ? InstanceLock::defaultPath()
                                                                          : options_.lockPath);
     }
-    return !lock_->acquired();
+    return lock_->state() == InstanceLockState::HeldElsewhere;
+}
+
+std::string QtShell::instanceTag() {
+    if (!lock_ || lock_->state() == InstanceLockState::Taken) return {};
+    if (tag_.empty()) tag_ = InstanceLock::processTag();
+    return tag_;
+}
+
+std::vector<std::string> QtShell::storedNames(StoreKind kind) {
+    std::vector<std::string> names = userFileNames(kind);
+    if (kind != StoreKind::State || !stateWriter_) return names;
+    const auto changes = stateWriter_->pendingChanges();
+    std::erase_if(names, [&](const std::string& name) { return changes.count(name) != 0; });
+    for (const auto& [name, contents] : changes) {
+        if (contents) names.push_back(name);
+    }
+    return names;
+}
+
+bool QtShell::instanceMayBeRunning(std::string_view tag) {
+    return InstanceLock::processMayBeRunning(tag);
 }
 
 bool QtShell::changeDisplayMode(int, int) {
@@ -423,15 +445,35 @@ void QtShell::showHelp(std::string_view helpFile) {
 }
 
 std::optional<std::string> QtShell::loadStored(StoreKind kind, std::string_view name) {
+    if (kind == StoreKind::State && stateWriter_) {
+        const auto changes = stateWriter_->pendingChanges();
+        const auto found = changes.find(std::string(name));
+        if (found != changes.end()) return found->second;
+    }
     return readUserFile(kind, name);
 }
 
 bool QtShell::store(StoreKind kind, std::string_view name, std::string_view contents) {
-    return writeUserFile(kind, name, contents);
+    if (kind != StoreKind::State) return writeUserFile(kind, name, contents);
+    if (userFolder(kind).empty()) return false;
+    if (!stateWriter_) {
+        stateWriter_ = std::make_unique<StateWriter>(
+            [](const std::string& stateName, const std::optional<std::string>& text) {
+                if (text) return writeUserFile(StoreKind::State, stateName, *text);
+                removeUserFile(StoreKind::State, stateName);
+                return true;
+            });
+    }
+    stateWriter_->store(std::string(name), std::string(contents));
+    return true;
 }
 
 void QtShell::removeStored(StoreKind kind, std::string_view name) {
-    removeUserFile(kind, name);
+    if (kind == StoreKind::State && stateWriter_) {
+        stateWriter_->remove(std::string(name));
+    } else {
+        removeUserFile(kind, name);
+    }
 }
 
 void QtShell::setFirstFrameObserver(std::function<void()> observer) {

@@ -22,6 +22,7 @@ class QDialog;
 class QEventLoop;
 class HelpWindow;
 class InstanceLock;
+class StateWriter;
 
 struct QtShellOptions {
     // The single-instance lock file; InstanceLock::defaultPath() when empty.
@@ -35,7 +36,16 @@ class QtShell final : public Shell, private WindowSink {
     ~QtShell() override;
 
     // ---- The contract
+    // A copy that holds the single-instance lock is running; one where the lock could not be
+    // tried does not count.
     bool previousInstanceRunning() override;
+    // Empty when this process took the lock; its process tag (InstanceLock::processTag) when the
+    // lock could not be tried.
+    std::string instanceTag() override;
+    // The files in the folder, as they will be once the state still to be written is.
+    std::vector<std::string> storedNames(StoreKind kind) override;
+    // Told from the process table (InstanceLock::processMayBeRunning).
+    bool instanceMayBeRunning(std::string_view tag) override;
     // There are no display modes to switch: every change is refused and nothing is restored.
     bool changeDisplayMode(int width, int height) override;
     void restoreDisplayMode() override;
@@ -81,7 +91,9 @@ class QtShell final : public Shell, private WindowSink {
     void copyImageToClipboard(const Surface& image) override;
     // The embedded page in the help window.
     void showHelp(std::string_view helpFile) override;
-    // In the user's configuration and state folders (platform/user_files.h).
+    // In the user's configuration and state folders (platform/user_files.h). State is written
+    // and removed by a StateWriter, off the window's thread, writes at most once a second; all of
+    // it is in place once the shell is destroyed.
     std::optional<std::string> loadStored(StoreKind kind, std::string_view name) override;
     bool store(StoreKind kind, std::string_view name, std::string_view contents) override;
     void removeStored(StoreKind kind, std::string_view name) override;
@@ -160,10 +172,12 @@ class QtShell final : public Shell, private WindowSink {
     QEventLoop* messageLoop_ = nullptr;
     CursorShape cursor_ = CursorShape::Arrow;
     std::unique_ptr<InstanceLock> lock_;
+    std::string tag_;  // this process's tag, once asked for
     SoundPlayer sound_;
     std::unique_ptr<HelpWindow> help_;
     QString lastFolder_;  // where the last file dialog was answered; the next one opens there
     std::function<void(QDialog&)> dialogHook_;
     std::function<void()> firstFrame_;
     std::function<void(const MessageBoxRequest&)> messageBoxObserver_;
+    std::unique_ptr<StateWriter> stateWriter_;  // made with the first store of state
 };

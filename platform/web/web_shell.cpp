@@ -146,6 +146,18 @@ bool WebShell::previousInstanceRunning() {
     return tm_instance_running() != 0;
 }
 
+std::string WebShell::instanceTag() {
+    return {};
+}
+
+std::vector<std::string> WebShell::storedNames(StoreKind) {
+    return {};
+}
+
+bool WebShell::instanceMayBeRunning(std::string_view) {
+    return false;
+}
+
 bool WebShell::changeDisplayMode(int, int) {
     return false;
 }

@@ -24,6 +24,11 @@ class WebShell final : public Shell {
     // Another page of the same site that runs the program counts as a running copy.
     bool previousInstanceRunning() override;
     bool runsInBrowserTab() const override { return true; }
+    // A page that runs keeps the plain copy of unsaved work: no tag, no names listed, and no
+    // other page's copy taken.
+    std::string instanceTag() override;
+    std::vector<std::string> storedNames(StoreKind kind) override;
+    bool instanceMayBeRunning(std::string_view tag) override;
     // A page has no display modes: every change is refused and nothing is restored.
     bool changeDisplayMode(int width, int height) override;
     void restoreDisplayMode() override;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "files/bridge_file.h"
 #include "resources/menu_resource.h"
 #include "tests/app/app_driver.h"
 #include "tests/support/cli_run.h"
@@ -206,6 +207,19 @@ TEST(Startup, WhatARunKeepsForTheNext) {
     EXPECT_TRUE(garbled.shell.messageBoxes().empty());
     EXPECT_FALSE(garbled.shell.stored(StoreKind::State, "recovery.BRG"));
 
+    // A bridge without members is nothing to bring back: a click on the empty board (one joint
+    // left, unsaved) keeps no copy, and such a copy from elsewhere is dropped without a question.
+    AppDriver clicked;
+    clicked.click(columnOfFt(100), rowOfFt(50));
+    ASSERT_EQ(clicked.model().savedFlag, 0);
+    EXPECT_FALSE(clicked.shell.stored(StoreKind::State, "recovery.BRG"));
+    std::string memberless;
+    writeBridgeFile(clicked.model(), memberless);
+    AppDriver empty(
+        {}, "", [&](HeadlessShell& shell) { shell.setStored(StoreKind::State, "recovery.BRG", memberless); });
+    EXPECT_TRUE(empty.shell.messageBoxes().empty());
+    EXPECT_FALSE(empty.shell.stored(StoreKind::State, "recovery.BRG"));
+
     // A bridge named on the command line opens after the answer, asking first about the work
     // brought back; a save, and a clean exit, drop the copy.
     AppDriver both({}, example("PRATT.BRG"), [&](HeadlessShell& shell) {
@@ -256,6 +270,53 @@ TEST(Startup, WhatARunKeepsForTheNext) {
     EXPECT_STREQ(next.model().bridgeName, "HOWE");
     EXPECT_EQ(next.shell.menuItemText(CMD_FILE_RECENT_1 + 1), "&2 PRATT.BRG");
     EXPECT_EQ(next.shell.menuItemText(CMD_FILE_RECENT_1 + 2), "");
+}
+
+// Runs that could not make the single-instance check keep their copies under tags of their own:
+// no run's clean exit removes another's copy, every copy whose run has ended is offered, one at a
+// time, and an unsure run takes neither the plain copy nor a live run's.
+TEST(Startup, RunsThatCannotTellOfEachOtherKeepEachTheirOwnCopy) {
+    auto run = [](const char* tag, std::vector<std::string> running) {
+        HeadlessOptions options;
+        options.instanceTag = tag;
+        options.runningInstances = std::move(running);
+        return options;
+    };
+    auto kept = [](const AppDriver& on, const char* name) { return on.shell.stored(StoreKind::State, name); };
+    const std::string pratt = slurp(example("PRATT.BRG"));
+
+    // Two at once, beside the plain copy of a run that could check and a live run's copy: the
+    // second leaves cleanly, the first is killed.
+    AppDriver first(run("p1-1", {"p1-1", "p3-3"}), "", [&](HeadlessShell& shell) {
+        shell.setStored(StoreKind::State, "recovery.BRG", pratt);
+        shell.setStored(StoreKind::State, "recovery-p3-3.BRG", pratt);
+    });
+    auto sharing = [&](HeadlessShell& shell) { shell.shareStoredWith(first.shell); };
+    AppDriver second(run("p2-2", {"p1-1", "p3-3"}), "", sharing);
+    first.drawMemberFt(0, 0, 100, 0);
+    second.drawMemberFt(0, 0, 50, 50);
+    second.shell.answerMessageBox(DialogButton::Yes);
+    second.closeBox();
+    EXPECT_FALSE(kept(first, "recovery-p2-2.BRG"));
+    EXPECT_TRUE(kept(first, "recovery-p1-1.BRG") && kept(first, "recovery-p1-1.info"));
+
+    // An unsure start is asked about the killed run's copy alone; Yes makes it its own.
+    AppDriver unsure(run("p4-4", {"p3-3"}), "", sharing);
+    EXPECT_EQ(unsure.shell.messageBoxes().size(), 1u);
+    EXPECT_TRUE(sameBridgeContents(unsure.model(), first.model()));
+    EXPECT_TRUE(kept(unsure, "recovery-p4-4.BRG") && !kept(unsure, "recovery-p1-1.BRG"));
+    EXPECT_EQ(kept(unsure, "recovery.BRG"), pratt);
+    EXPECT_EQ(kept(unsure, "recovery-p3-3.BRG"), pratt);
+
+    // Once that one has ended, a start that could check is asked about both copies left.
+    AppDriver sure(run("", {"p3-3"}), "", [&](HeadlessShell& shell) {
+        sharing(shell);
+        shell.answerMessageBox(DialogButton::No);
+        shell.answerMessageBox(DialogButton::No);
+    });
+    EXPECT_EQ(sure.shell.messageBoxes().size(), 2u);
+    EXPECT_FALSE(kept(sure, "recovery.BRG") || kept(sure, "recovery-p4-4.BRG"));
+    EXPECT_TRUE(kept(sure, "recovery-p3-3.BRG"));
 }
 
 TEST(Startup, CreationSetsTheInitialChecksAndState) {

@@ -1,6 +1,6 @@
 // The Qt shell's services: message boxes, file and print dialogs answered through the dialog
-// hook, sounds and their timing, the clipboard, the help window, the single-instance lock and the
-// sound files the player reads.
+// hook, sounds and their timing, the clipboard, the help window, the single-instance lock, the
+// writer of state and the sound files the player reads.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,11 +14,16 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTreeView>
+#include <algorithm>
+#include <chrono>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "platform/qt/help_window.h"
 #include "platform/qt/instance_lock.h"
 #include "platform/qt/painter_print_surface.h"
+#include "platform/qt/state_writer.h"
 #include "resources/embedded_resources.h"
 #include "resources/wav_clip.h"
 #include "tests/qt/shell_session.h"
@@ -58,6 +63,7 @@ class QtServicesTest final : public QObject {
     void sounds();
     void clipboardAndHelp();
     void singleInstance();
+    void stateWrites();
     void wavClips();
 };
 
@@ -330,7 +336,7 @@ void QtServicesTest::singleInstance() {
     const pid_t child = ::fork();
     if (child == 0) {
         const InstanceLock lock(path);
-        const char held = lock.acquired() ? 'y' : 'n';
+        const char held = lock.state() == InstanceLockState::Taken ? 'y' : 'n';
         (void)!::write(ready[1], &held, 1);
         ::pause();
         ::_exit(0);
@@ -344,10 +350,64 @@ void QtServicesTest::singleInstance() {
     }
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
     QtShell afterCrash{QtShellOptions{path}};
     QVERIFY(!afterCrash.previousInstanceRunning());
+    QCOMPARE(afterCrash.instanceTag(), std::string());
+
+    // A lock file that cannot be opened tells nothing: the program runs under its process's
+    // tag, running while the process runs, ended once it has or its id is reused.
+    const std::string nowhere = (folder.path() + QStringLiteral("/missing/trussmill.lock")).toStdString();
+    QCOMPARE(InstanceLock(nowhere).state(), InstanceLockState::Unchecked);
+    QtShell unsure{QtShellOptions{nowhere}};
+    QVERIFY(!unsure.previousInstanceRunning());
+    const std::string tag = unsure.instanceTag();
+    QVERIFY2(tag.rfind("p" + std::to_string(::getpid()) + "-", 0) == 0 && tag.size() <= 32, tag.c_str());
+    QVERIFY(unsure.instanceMayBeRunning(tag) && !unsure.instanceMayBeRunning(tag + "1"));
+    QVERIFY(!unsure.instanceMayBeRunning("p4194305-1"));  // beyond the largest process id
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+void QtServicesTest::stateWrites() {
+    using namespace std::chrono_literals;
+    std::mutex mutex;
+    std::vector<std::string> done;  // "name=contents" and "-name", in the order done
+    const auto count = [&](const std::string& change) {
+        const std::lock_guard lock(mutex);
+        return std::count(done.begin(), done.end(), change);
+    };
+    {
+        // Changes of 50 ms, rounds 600 ms apart.
+        StateWriter writer(
+            [&](const std::string& name, const std::optional<std::string>& contents) {
+                std::this_thread::sleep_for(50ms);
+                const std::lock_guard lock(mutex);
+                done.push_back(contents ? name + "=" + *contents : "-" + name);
+                return true;
+            },
+            600ms);
+        // The first write after a quiet spell goes at once; of the writes that follow within a
+        // round, only the newest of each name, in the order the names came.
+        writer.store("a", "1");
+        QTRY_VERIFY_WITH_TIMEOUT(count("a=1") == 1, 400);
+        writer.store("a", "2");
+        writer.store("b", "1");
+        writer.store("a", "3");
+        QCOMPARE(writer.pendingChanges().at("a"), std::optional<std::string>("3"));
+        QTRY_VERIFY(count("b=1") == 1);
+        // A removal goes at once, after what was given before it, and the name ends removed
+        // whether its write was to come or under way.
+        QTest::qWait(600);
+        writer.store("c", "1");
+        QTest::qWait(20);
+        writer.remove("c");
+        writer.store("e", "1");
+        writer.remove("b");
+        QTRY_VERIFY_WITH_TIMEOUT(count("-b") == 1, 450);
+        writer.store("f", "1");  // done as the writer goes
+    }
+    std::erase(done, "c=1");
+    QCOMPARE(done, (std::vector<std::string>{"a=1", "a=3", "b=1", "-c", "e=1", "-b", "f=1"}));
 }
 
 void QtServicesTest::wavClips() {

@@ -1,7 +1,8 @@
 // The whole program fed twenty thousand random events from one fixed seed: after every event the
 // tables are sound, every save reported done holds the bridge on the board and every refused one
 // left the earlier file, every open gives the file's bridge, and saving then opening gives the
-// same bridge back, and Undo and Redo bring back the bridges before and after each step. The
+// same bridge back, Undo and Redo bring back the bridges before and after each step, and the copy
+// of unsaved work is kept, offered and taken back as it should be across kills and restarts. The
 // session must have reached all of it, and the watches must catch a lost save and a wrong undo.
 #include "fuzz/random_session.h"
 
@@ -27,9 +28,10 @@ TEST(RandomSession, TwentyThousandEventsKeepEveryProperty) {
     const RandomSessionReport r = runRandomSession(options);
     EXPECT_EQ(r.failure, "");
     EXPECT_GE(r.events, 20000);
-    // What the session reached: restarts after the close box and Exit, analyses, saves and opens
-    // both done and refused, exports and round trips.
+    // What the session reached: restarts after the close box, Exit and kills, unsaved work taken
+    // back, analyses, saves and opens both done and refused, exports and round trips.
     EXPECT_GE(r.programRuns, 5);
+    EXPECT_GE(r.restores, 5);
     EXPECT_GE(r.analyses, 20);
     EXPECT_GE(r.saves, 50);
     EXPECT_GE(r.savesRefused, 10);
