@@ -99,7 +99,16 @@ void tm_remove_stored(int kind, const char* name);
 // ---- Start-up
 
 // Suspends until it is known whether another page of this site runs the program (1) or not (0).
+// Where that cannot be made sure of (no Web Locks, as on a plain http site), 0, and the page runs
+// under a tag of its own.
 int tm_instance_running();
+// The page's tag into out ("" when tm_instance_running could make sure).
+void tm_instance_tag(char* out, int size);
+// 0 when the page that had this tag has surely ended; 1 while it runs or when that cannot be told.
+int tm_instance_may_run(const char* tag);
+// The names kept of a kind, a line each, into out (size bytes, terminated); returns the bytes all
+// of them need with the terminator, so a larger out can be tried.
+int tm_stored_names(int kind, char* out, int size);
 // The file the page's address names in its parameter (?open=URL for a bridge, ?assignment=URL),
 // fetched into the in-memory file system (at most maxBytes + 1 of it): 1 with its path in out, 0
 // when the address names none, -1 when it could not be fetched, with the file as the address

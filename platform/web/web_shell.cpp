@@ -147,15 +147,30 @@ bool WebShell::previousInstanceRunning() {
 }
 
 std::string WebShell::instanceTag() {
-    return {};
+    char tag[64] = {};
+    tm_instance_tag(tag, sizeof tag);
+    return tag;
 }
 
-std::vector<std::string> WebShell::storedNames(StoreKind) {
-    return {};
+std::vector<std::string> WebShell::storedNames(StoreKind kind) {
+    std::string lines(256, '\0');
+    for (;;) {
+        const int needed = tm_stored_names(int(kind), lines.data(), int(lines.size()));
+        if (needed <= int(lines.size())) break;
+        lines.assign(size_t(needed), '\0');
+    }
+    lines.resize(std::strlen(lines.c_str()));
+    std::vector<std::string> names;
+    for (size_t at = 0; at < lines.size();) {
+        const size_t end = std::min(lines.find('\n', at), lines.size());
+        if (end > at) names.push_back(lines.substr(at, end - at));
+        at = end + 1;
+    }
+    return names;
 }
 
-bool WebShell::instanceMayBeRunning(std::string_view) {
-    return false;
+bool WebShell::instanceMayBeRunning(std::string_view tag) {
+    return tm_instance_may_run(std::string(tag).c_str()) != 0;
 }
 
 bool WebShell::changeDisplayMode(int, int) {

@@ -24,8 +24,8 @@ class WebShell final : public Shell {
     // Another page of the same site that runs the program counts as a running copy.
     bool previousInstanceRunning() override;
     bool runsInBrowserTab() const override { return true; }
-    // A page that runs keeps the plain copy of unsaved work: no tag, no names listed, and no
-    // other page's copy taken.
+    // Where the site has no Web Locks (served over plain http), every tab runs, under a tag of its
+    // own; the tabs that answered at start-up are the ones that may be running.
     std::string instanceTag() override;
     std::vector<std::string> storedNames(StoreKind kind) override;
     bool instanceMayBeRunning(std::string_view tag) override;

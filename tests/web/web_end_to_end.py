@@ -32,6 +32,8 @@ SITE, CLI, EVENTS, OUT = map(os.path.abspath, sys.argv[1:5])
 BOARD = (632, 436)
 HIDE_FILE_PICKERS = """for (const name of ['showOpenFilePicker', 'showSaveFilePicker'])
     Object.defineProperty(window, name, {value: undefined, configurable: true});"""
+# A site served over plain http, where the browser offers no Web Locks.
+HIDE_WEB_LOCKS = "Object.defineProperty(navigator, 'locks', {value: undefined, configurable: true});"
 # Every fourth drag of the session is made with a finger rather than the mouse.
 TOUCH_EVERY = 4
 
@@ -379,6 +381,7 @@ def main():
         print("the refused tab starts again once the other is closed")
         assignment_links(browser, second, url)
         odd_names_and_stops(second, url)
+        tabs_without_web_locks(browser, url)
         offline(second, server)
     finally:
         browser.close()
@@ -479,6 +482,50 @@ def odd_names_and_stops(page, url):
     page.key("n")
     board.settle()
     print("a bridge named 100%.BRG opens by its link; work on a stopped page is offered back")
+
+
+def tabs_without_web_locks(browser, url):
+    """Without Web Locks every tab runs and keeps its unsaved work under a name of its own: one tab's
+    clean exit leaves another's, and a later tab offers the copy of one that is gone."""
+    tabs = []
+    for _ in range(2):
+        tab = new_tab(browser)
+        tab.send("Page.addScriptToEvaluateOnNewDocument", {"source": HIDE_WEB_LOCKS})
+        tab.navigate(url)
+        Board(tab).settle(60)
+        Board(tab).drag(150, 250, 190, 290, finger=False)
+        Board(tab).settle()
+        tab.wait_until("localStorage.getItem('trussmill/state/' + TM.recoveryName()) !== null", 5, "a tab's copy")
+        tabs.append((tab, tab.evaluate("TM.recoveryName()")))
+    if tabs[0][1] == tabs[1][1] or "recovery-tab-" not in tabs[0][1]:
+        fail(f"two tabs keep their work as {tabs[0][1]} and {tabs[1][1]}")
+    first, second = tabs
+    Menus(first[0]).choose(["File", "Exit"], "click")
+    first[0].key("y")  # leave the changes
+    first[0].key("Return")  # the notice on the way out
+    first[0].wait_until("document.body.dataset.state === 'ended'", 10, "the first tab ending")
+    kept = second[0].evaluate(f"[localStorage.getItem('trussmill/state/{first[1]}'),"
+                              f" localStorage.getItem('trussmill/state/{second[1]}') !== null]")
+    if kept != [None, True]:
+        fail(f"one tab's clean exit left copies {kept}")
+    second[0].evaluate("TM.unsaved = false")
+    for tab, _ in tabs:
+        browser.send("Target.closeTarget", {"targetId": tab.target})
+    later = new_tab(browser)
+    later.send("Page.addScriptToEvaluateOnNewDocument", {"source": HIDE_WEB_LOCKS})
+    later.navigate(url)
+    text = dialog_text(later)
+    if text != "Trussmill was closed without saving the changes to UNTITLED. Restore them?":
+        fail(f"a later tab asks {text!r}")
+    later.key("y")
+    Board(later).settle()
+    taken = later.evaluate(f"[localStorage.getItem('trussmill/state/{second[1]}'),"
+                           " localStorage.getItem('trussmill/state/' + TM.recoveryName()) !== null]")
+    if taken != [None, True]:
+        fail(f"the copy taken back stays where it was or is not the new tab's: {taken}")
+    later.evaluate("TM.unsaved = false")
+    browser.send("Target.closeTarget", {"targetId": later.target})
+    print("without Web Locks each tab keeps its own copy, and a later tab offers the copy of one gone")
 
 
 def assignment_links(browser, page, url):
