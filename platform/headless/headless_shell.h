@@ -119,6 +119,8 @@ class HeadlessShell final : public Shell {
   public:
     explicit HeadlessShell(HeadlessOptions options = {});
     ~HeadlessShell() override;
+    HeadlessShell(const HeadlessShell&) = delete;
+    HeadlessShell& operator=(const HeadlessShell&) = delete;
 
     // ---- The contract
     bool previousInstanceRunning() override;
@@ -208,8 +210,8 @@ class HeadlessShell final : public Shell {
     // Everything another shell's memory keeps, as the next run of the program finds it.
     void keepStoredOf(const HeadlessShell& earlier) { *stored_ = *earlier.stored_; }
     // From now on one memory for both shells, as two copies of the program running at once share
-    // the user's folders.
-    void shareStoredWith(const HeadlessShell& other) { stored_ = other.stored_; }
+    // the user's folders; other must outlive this shell.
+    void shareStoredWith(HeadlessShell& other) { stored_ = other.stored_; }
     // Called with the window surface and the area each time something is shown (a frame).
     void setPresentObserver(std::function<void(const Surface&, Rect)> observer);
 
@@ -291,7 +293,8 @@ class HeadlessShell final : public Shell {
     std::map<int, std::string> menuTips_;
     int boardScale_ = 1;
     using StoredMap = std::map<std::pair<StoreKind, std::string>, std::string, std::less<>>;
-    std::shared_ptr<StoredMap> stored_ = std::make_shared<StoredMap>();
+    StoredMap ownStored_;
+    StoredMap* stored_ = &ownStored_;  // this shell's own, or the one it shares
 
     std::vector<MessageBoxRecord> messageBoxes_;
     std::vector<FileDialogRecord> fileDialogs_;
