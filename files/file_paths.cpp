@@ -55,7 +55,7 @@ bool readWholeFile(const char* path, std::string& out, size_t maxBytes, uint64_t
     if (fd < 0) return false;
     out.clear();
     // A file that says it is too large is refused unread: it may be far too large to hold. (The
-    // browser copies at most maxBytes + 1 of a chosen file, and can give the file its true size.)
+    // browser copies at most maxBytes + 1 of a chosen file, so there only the reading finds it over.)
     struct stat status {};
     const uint64_t statedBytes =
         ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? static_cast<uint64_t>(status.st_size) : 0;
