@@ -29,7 +29,16 @@ enum class MessageKind : uint8_t {
     PointerMove,     // the pointer moved over the client area
     LeftButtonDown,  // the left button was pressed over the client area
     LeftButtonUp,    // the left button was released over the client area
+    Key,             // a key was pressed while the board had the keyboard: key, shift
+    // The member table (Shell::showMemberTable), each naming a member by its number:
+    TableRowSelected,  // the user moved the table's selection to member's row
+    TableSizeChosen,   // the user gave member the size value (1..12) in the size column
+    TableRowOpened,    // a double click, or Enter, on member's row
+    TableClosed,       // the user closed the table
 };
+
+// The keys the board takes; the others go to the menus and the window system.
+enum class KeyName : uint8_t { None, Left, Right, Up, Down, Enter, Escape, Tab };
 
 enum class SizeKind : uint8_t { Restored, Minimized, Maximized };
 
@@ -41,6 +50,10 @@ struct WindowMessage {
     SizeKind sizeKind = SizeKind::Restored;  // Size
     int clientWidth = 0;                     // Size: the new client size in pixels (0 when minimized)
     int clientHeight = 0;
+    KeyName key = KeyName::None;  // Key
+    bool shift = false;           // Key: Shift was held
+    int member = 0;               // the Table messages: the member's number
+    int value = 0;                // TableSizeChosen: the size chosen
 };
 
 // What the window procedure did with a message. Default asks for the platform's own handling, which
@@ -136,6 +149,22 @@ struct LocalTime {
     int hour = 0;   // 0..23
     int minute = 0;
     int second = 0;
+};
+
+// The member table: one row per member in member order, each cell a text and a number to sort
+// by (the table sorts its rows itself; the row order given is the member order).
+struct TableCell {
+    std::string text;
+    double sortKey = 0.0;
+};
+
+struct MemberTableContents {
+    std::string title;                         // the window's or panel's caption
+    std::vector<std::string> headings;         // one per column
+    std::vector<std::vector<TableCell>> rows;  // rows[i] is member i + 1
+    int sizeColumn = -1;                       // the column (from 0) whose size the user may change
+    std::vector<std::string> sizeChoices;      // what the size column offers, size 1 first
+    int selectedMember = 0;                    // the row selected, 0 for none
 };
 
 // The largest scale of the board's zoom.
@@ -260,6 +289,26 @@ class Shell {
 
     // Shows the cursor over the program's window until the next change; returns the previous shape.
     virtual CursorShape setCursor(CursorShape shape) = 0;
+
+    // -- Views of the results beside the main window (none of them blocks)
+
+    // Opens the member table in a window or panel of its own beside the board, or shows it anew
+    // with these contents when it is open; the table keeps the user's sort order, and the selected
+    // member's row is brought into view. The user may sort by any column, select a row, change
+    // a size (TableSizeChosen), open a row (TableRowOpened), close the table (TableClosed) and
+    // copy the rows as shown to the clipboard as tab-separated text with a heading line.
+    virtual void showMemberTable(const MemberTableContents& contents) { (void)contents; }
+    // Moves the open table's selection to member's row (0: none) without sending TableRowSelected.
+    virtual void selectMemberTableRow(int member) { (void)member; }
+    // Closes the table if it is open; sends nothing.
+    virtual void closeMemberTable() {}
+
+    // Shows a picture (a chart) in a small window or dialog of its own with the given title,
+    // replacing the one shown before; the user closes it. The picture is copied.
+    virtual void showPicture(std::string_view title, const Surface& picture) {
+        (void)title;
+        (void)picture;
+    }
 
     // -- Dialogs (each blocks until the user answers)
 

@@ -52,6 +52,10 @@ constexpr int16_t CMD_COORD_SNAP_10 = 4505;
 constexpr int16_t CMD_DISPLAY_ZOOM_IN = 9011;
 constexpr int16_t CMD_DISPLAY_ZOOM_OUT = 9012;
 constexpr int16_t CMD_DISPLAY_ACTUAL_SIZE = 9013;
+// The views of the results: check marks, the first kept between runs.
+constexpr int16_t CMD_DISPLAY_FORCE_COLOURS = 9041;
+constexpr int16_t CMD_DISPLAY_MEMBER_TABLE = 9042;
+constexpr int16_t CMD_DISPLAY_DEFLECTED_SHAPE = 9043;
 // Mode
 constexpr int16_t CMD_MODE_BUILD = 5001;
 constexpr int16_t CMD_MODE_CALCULATE = 5002;
@@ -170,6 +174,10 @@ inline constexpr MenuEntry QXWINmenu[] = {
         {MenuEntryKind::Command, "Zoom In", CMD_DISPLAY_ZOOM_IN},
         {MenuEntryKind::Command, "Zoom Out", CMD_DISPLAY_ZOOM_OUT},
         {MenuEntryKind::Command, "Actual Size", CMD_DISPLAY_ACTUAL_SIZE},
+        {MenuEntryKind::Separator, "", 0},
+        {MenuEntryKind::Command, "Forces in Colour", CMD_DISPLAY_FORCE_COLOURS},
+        {MenuEntryKind::Command, "Member Table", CMD_DISPLAY_MEMBER_TABLE},
+        {MenuEntryKind::Command, "Deflected Shape", CMD_DISPLAY_DEFLECTED_SHAPE},
     {MenuEntryKind::End, "", 0},
     {MenuEntryKind::Popup, "Mode", 0},
         {MenuEntryKind::Command, "Build", CMD_MODE_BUILD},

@@ -240,6 +240,36 @@ void HeadlessShell::postCloseBox() {
     post(message);
 }
 
+void HeadlessShell::postKey(KeyName key, bool shift) {
+    WindowMessage message;
+    message.kind = MessageKind::Key;
+    message.key = key;
+    message.shift = shift;
+    post(message);
+}
+
+void HeadlessShell::postTableMessage(MessageKind kind, int member, int value) {
+    WindowMessage message;
+    message.kind = kind;
+    message.member = member;
+    message.value = value;
+    if (memberTable_ && kind == MessageKind::TableRowSelected) memberTable_->selectedMember = member;
+    if (kind == MessageKind::TableClosed) memberTable_.reset();
+    post(message);
+}
+
+void HeadlessShell::showMemberTable(const MemberTableContents& contents) {
+    memberTable_ = contents;
+}
+
+void HeadlessShell::selectMemberTableRow(int member) {
+    if (memberTable_) memberTable_->selectedMember = member;
+}
+
+void HeadlessShell::showPicture(std::string_view title, const Surface& picture) {
+    pictures_.emplace_back(std::string(title), picture);
+}
+
 void HeadlessShell::minimize() {
     if (!alive_ || minimized_) return;
     minimized_ = true;

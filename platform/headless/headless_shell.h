@@ -173,6 +173,10 @@ class HeadlessShell final : public Shell {
     std::optional<std::string> loadStored(StoreKind kind, std::string_view name) override;
     bool store(StoreKind kind, std::string_view name, std::string_view contents) override;
     void removeStored(StoreKind kind, std::string_view name) override;
+    void showMemberTable(const MemberTableContents& contents) override;
+    void selectMemberTableRow(int member) override;
+    void closeMemberTable() override { memberTable_.reset(); }
+    void showPicture(std::string_view title, const Surface& picture) override;
 
     static constexpr int NO_QUIT = -1;
 
@@ -183,6 +187,10 @@ class HeadlessShell final : public Shell {
     void postLeftButtonDown(int x, int y);
     void postLeftButtonUp(int x, int y);
     void postCloseBox();
+    void postKey(KeyName key, bool shift);
+    // The member table's own messages (TableRowSelected and the others) for member, with value
+    // for a size; the table's own view of the selection follows.
+    void postTableMessage(MessageKind kind, int member, int value = 0);
     void minimize();
     void restore();
     void resizeByUser(Rect outer);
@@ -249,6 +257,10 @@ class HeadlessShell final : public Shell {
     const std::vector<DisplayModeRecord>& displayModeRequests() const { return displayModes_; }
     const std::vector<std::string>& deliveredFiles() const { return deliveredFiles_; }
     int framesPresented() const { return framesPresented_; }
+    // The member table as last shown, or nothing while it is closed.
+    const std::optional<MemberTableContents>& memberTable() const { return memberTable_; }
+    // The pictures shown by showPicture, with their titles, oldest first.
+    const std::vector<std::pair<std::string, Surface>>& pictures() const { return pictures_; }
 
   private:
     struct Queued {
@@ -309,4 +321,6 @@ class HeadlessShell final : public Shell {
     std::vector<std::string> deliveredFiles_;
     std::vector<PrintDialogRecord> printDialogRecords_;
     std::vector<ShellEvent> events_;
+    std::optional<MemberTableContents> memberTable_;
+    std::vector<std::pair<std::string, Surface>> pictures_;
 };
