@@ -62,6 +62,11 @@ class MainWindow final : public WindowProcedure {
 
     const EditHistory& history() const { return history_; }
 
+    // Whether the member results and kept displacements belong to the bridge as it stands, and
+    // what Review draws in place of the plain bridge.
+    bool resultsCurrent() const { return resultsCurrent_; }
+    ResultView resultView() const;
+
   private:
     MessageResult dispatch(const WindowMessage& message);
     // After every message the user sent (not the ones sent from inside another): the saved state,
@@ -150,8 +155,6 @@ class MainWindow final : public WindowProcedure {
     // After every message: results of a bridge that has changed since are no longer shown as its
     // own, and the member table follows the bridge, its results and the selection.
     void followBridgeWithViews();
-    bool resultsCurrent() const { return resultsCurrent_; }
-    ResultView resultView() const;
     void onKey(KeyName key, bool shift);
     void onTableMessage(const WindowMessage& message);
     // Review: a press that picks the deflected shape's load case, or the second press of a double

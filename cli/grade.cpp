@@ -12,12 +12,12 @@
 #include "analysis/member_evaluation.h"
 #include "cli/bridge_run.h"
 #include "cli/bridge_svg.h"
+#include "cli/forces.h"
 #include "cli/json_writer.h"
 #include "cli/lighten.h"
 #include "cli/reports.h"
 #include "cli/similarity.h"
 #include "files/file_paths.h"
-#include "cli/forces.h"
 #include "grading/force_chart.h"
 #include "model/format_significant.h"
 
