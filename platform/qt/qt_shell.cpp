@@ -16,6 +16,7 @@
 
 #include "platform/qt/help_window.h"
 #include "platform/qt/instance_lock.h"
+#include "platform/qt/result_windows.h"
 #include "platform/qt/state_writer.h"
 #include "platform/raster/bmp.h"
 #include "platform/user_files.h"
@@ -231,6 +232,8 @@ void QtShell::destroyWindow() {
     delete window_;
     window_ = nullptr;
     if (help_) help_->close();
+    if (table_) table_->closeQuietly();
+    if (picture_) picture_->close();
 }
 
 void QtShell::deliver(const WindowMessage& message) {
@@ -442,6 +445,25 @@ void QtShell::showHelp(std::string_view helpFile) {
     if (!page || page->kind != ResourceKind::HelpPage) return;
     if (!help_) help_ = std::make_unique<HelpWindow>();
     help_->showPage(QString::fromUtf8(reinterpret_cast<const char*>(page->begin), qsizetype(page->size())));
+}
+
+void QtShell::showMemberTable(const MemberTableContents& contents) {
+    if (!table_) table_ = std::make_unique<MemberTableWindow>([this](const WindowMessage& m) { post(m); });
+    table_->showContents(contents, window_);
+}
+
+void QtShell::selectMemberTableRow(int member) {
+    if (table_) table_->selectMember(member);
+}
+
+void QtShell::closeMemberTable() {
+    if (table_) table_->closeQuietly();
+}
+
+void QtShell::showPicture(std::string_view title, const Surface& picture) {
+    if (!picture_) picture_ = std::make_unique<PictureWindow>();
+    picture_->showPicture(QString::fromUtf8(title.data(), qsizetype(title.size())), picture,
+                          window_ ? window_->view().zoom() : 1, window_);
 }
 
 std::optional<std::string> QtShell::loadStored(StoreKind kind, std::string_view name) {
