@@ -29,17 +29,11 @@ namespace {
 // How often a synchronous sound that has outlasted its length looks again whether it has ended.
 constexpr uint32_t SOUND_POLL_MS = 10;
 
-QImage imageOf(const Surface& surface) {
-    const QImage shared(reinterpret_cast<const uchar*>(surface.pixels().data()), surface.width(),
-                        surface.height(), surface.width() * 4, QImage::Format_RGB32);
-    return shared.copy();
-}
-
 QPixmap pictureResource(const char* name) {
     const EmbeddedResource* resource = findResource(name);
     Surface picture;
     if (!resource || decodeBmp(resource->bytes(), picture) != BmpStatus::Ok) return {};
-    return QPixmap::fromImage(imageOf(picture));
+    return QPixmap::fromImage(imageOfSurface(picture));
 }
 
 QIcon programIcon() {
@@ -437,7 +431,7 @@ LocalTime QtShell::localTime() {
 // ---- Clipboard and help
 
 void QtShell::copyImageToClipboard(const Surface& image) {
-    QGuiApplication::clipboard()->setImage(imageOf(image));
+    QGuiApplication::clipboard()->setImage(imageOfSurface(image));
 }
 
 void QtShell::showHelp(std::string_view helpFile) {

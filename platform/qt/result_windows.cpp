@@ -57,12 +57,6 @@ class SizeDelegate final : public QStyledItemDelegate {
     std::function<void(const QModelIndex&, int)> chosen_;
 };
 
-QImage imageOfSurface(const Surface& surface) {
-    const QImage shared(reinterpret_cast<const uchar*>(surface.pixels().data()), surface.width(),
-                        surface.height(), surface.width() * 4, QImage::Format_RGB32);
-    return shared.copy();
-}
-
 // Puts window to the right of anchor's frame, or below it when the screen has no room there.
 void placeBeside(QWidget& window, const QWidget* anchor) {
     if (!anchor) return;
@@ -71,6 +65,12 @@ void placeBeside(QWidget& window, const QWidget* anchor) {
 }
 
 }  // namespace
+
+QImage imageOfSurface(const Surface& surface) {
+    const QImage shared(reinterpret_cast<const uchar*>(surface.pixels().data()), surface.width(),
+                        surface.height(), surface.width() * 4, QImage::Format_RGB32);
+    return shared.copy();
+}
 
 MemberTableWindow::MemberTableWindow(std::function<void(const WindowMessage&)> post)
     : QWidget(nullptr, Qt::Window),

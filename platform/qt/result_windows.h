@@ -8,10 +8,14 @@
 
 #include "platform/shell.h"
 
+class QImage;
 class QLabel;
 class QSortFilterProxyModel;
 class QStandardItemModel;
 class QTableView;
+
+// A copy of the surface's pixels as an image.
+QImage imageOfSurface(const Surface& surface);
 
 class MemberTableWindow final : public QWidget {
   public:
