@@ -52,6 +52,7 @@ MessageResult MainWindow::dispatch(const WindowMessage& message) {
             endAction();
             return onClose();
         case MessageKind::Command:
+            stopSwinging();
             abandonOpenMember();
             abandonOpenDrag();
             if (message.command == CMD_EDIT_UNDO || message.command == CMD_EDIT_REDO) {
@@ -68,11 +69,15 @@ MessageResult MainWindow::dispatch(const WindowMessage& message) {
             onPointerMove(message.pointer, message.leftButtonDown);
             return MessageResult::Handled;
         case MessageKind::LeftButtonDown:
+            stopSwinging();
             beginAction();
             onLeftButtonDown(message.pointer);
             return MessageResult::Handled;
         case MessageKind::Key:
             onKey(message.key, message.shift);
+            return MessageResult::Handled;
+        case MessageKind::Timer:
+            swingMechanism();
             return MessageResult::Handled;
         case MessageKind::TableRowSelected:
         case MessageKind::TableSizeChosen:

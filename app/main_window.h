@@ -162,6 +162,10 @@ class MainWindow final : public WindowProcedure {
     bool pressOnResultView(Point pointer);
     void showForceChart(int member);
     void showMemberTable();
+    // The swing of an unstable truss's mechanism: a frame per Timer message until the user clicks
+    // or chooses a command.
+    void swingMechanism();
+    void stopSwinging();
 
     // -- Mouse (mouse.cpp)
     void onPointerMove(Point pointer, bool leftButtonDown);
@@ -226,4 +230,8 @@ class MainWindow final : public WindowProcedure {
     int tableSelection_ = 0;
     uint32_t lastPressTick_ = 0;  // a press on a member in Review, for the double click
     int lastPressMember_ = 0;
+    bool mechanismFound_ = false;  // program_.mechanism holds the last analysis's
+    std::string instability_;      // why the last analysis found the truss unstable
+    bool swinging_ = false;
+    uint32_t swingStart_ = 0;  // tick of the swing's start
 };

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "analysis/analysis.h"
+#include "analysis/mechanism.h"
 #include "analysis/member_sizes.h"
 #include "app/app_state.h"
 #include "display/drawing_resources.h"
@@ -25,8 +26,9 @@ struct Program {
     TruckOutline truckOutline{};     // the falling truck's strokes, filled when the window is made
     CaseDisplacements deflection{};  // of the last stable analysis, while it is the bridge's
     MemberRows memberRows{};         // what the member table shows
+    Mechanism mechanism{};           // how the last analysed truss moves, when it was unstable
 
-    Program() : results{}, deflection{}, memberRows{} {
+    Program() : results{}, deflection{}, memberRows{}, mechanism{} {
         initBridgeModel(model);
         initMemberSizes(memberSizes);
     }

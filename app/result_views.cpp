@@ -1,6 +1,7 @@
 // The views of the results in the Display menu: members in the colours of their forces, the
 // deflected shape with its load cases, the member table beside the board, and the chart of one
 // member's force along the truck's path.
+#include <cmath>
 #include <string>
 
 #include "app/main_window.h"
@@ -13,6 +14,8 @@ namespace {
 
 constexpr char kForceColoursSetting[] = "force-colours";
 constexpr uint32_t kDoubleClickMs = 500;
+constexpr uint32_t kSwingFrameMs = 40;     // 25 frames a second
+constexpr double kSwingPeriodMs = 1000.0;  // one swing there and back
 
 }  // namespace
 
@@ -55,6 +58,16 @@ void MainWindow::restoreResultViews() {
 
 void MainWindow::keepAnalysis() {
     collectCaseDisplacements(program_.model, program_.results, program_.workspace, program_.deflection);
+    // The displacements are kept: the workspace is free for the mechanism.
+    mechanismFound_ = findMechanism(program_.model, program_.results, program_.workspace, program_.mechanism);
+    instability_ =
+        program_.results.bridgeUnstable ? instabilitySentence(program_.model, program_.results) : "";
+    stopSwinging();
+    if (mechanismFound_) {
+        swinging_ = true;
+        swingStart_ = shell_.tickCount();
+        shell_.setTimer(kSwingFrameMs);
+    }
     program_.state.deflectedCase =
         static_cast<int16_t>(caseWithLargestDeflection(program_.model, program_.deflection));
     resultsCurrent_ = true;
@@ -67,6 +80,8 @@ void MainWindow::followBridgeWithViews() {
     if (history_.version() != seenVersion_ && !analysedInMessage_) {
         resultsCurrent_ = false;
         program_.deflection.caseCount = 0;
+        mechanismFound_ = false;
+        stopSwinging();
     }
     seenVersion_ = history_.version();
     analysedInMessage_ = false;
@@ -83,7 +98,15 @@ void MainWindow::followBridgeWithViews() {
 ResultView MainWindow::resultView() const {
     ResultView view;
     const AppState& state = program_.state;
-    if (!resultsCurrent_ || state.mode != Mode::Review || program_.results.bridgeUnstable) return view;
+    if (!resultsCurrent_ || state.mode != Mode::Review) return view;
+    if (program_.results.bridgeUnstable) {
+        if (mechanismFound_) {
+            view.mechanism = &program_.mechanism;
+            view.instability = instability_.c_str();
+            view.mechanismPhase = 1.0;
+        }
+        return view;
+    }
     view.forceColours = state.forceColours;
     view.results = &program_.results;
     if (state.deflectedShape && program_.deflection.caseCount > 0) {
@@ -170,6 +193,28 @@ void MainWindow::onTableMessage(const WindowMessage& message) {
         default:
             break;
     }
+}
+
+// ---- The mechanism's swing
+
+void MainWindow::swingMechanism() {
+    if (!swinging_) return;
+    const ResultView view = resultView();
+    if (!ready_ || view.mechanism == nullptr) {
+        stopSwinging();
+        return;
+    }
+    const double t = double(shell_.tickCount() - swingStart_) / kSwingPeriodMs;
+    drawMechanismFrame(shell_.windowSurface(), program_.resources, program_.model, program_.mechanism,
+                       std::cos(2.0 * 3.14159265358979 * t), program_.state.selectedMember);
+    shell_.setTimer(kSwingFrameMs);
+}
+
+void MainWindow::stopSwinging() {
+    if (!swinging_) return;
+    swinging_ = false;
+    shell_.setTimer(0);
+    repaint();  // the truss at the end of its swing, as it stays
 }
 
 // ---- Keys, presses and the chart

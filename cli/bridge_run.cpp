@@ -19,6 +19,7 @@ BridgeFileResult BridgeRun::load(const char* path) {
     initBridgeModel(model);
     results = AnalysisResults{};
     deflection.caseCount = 0;
+    mechanismFound = false;
     check = nullptr;
     analysed = false;
     return loadBridgeFile(path, model, sizes);
@@ -39,6 +40,7 @@ void BridgeRun::calculate() {
     updateGeometry(model, sizes);
     analyzeBridge(model, options, results, workspace);
     collectCaseDisplacements(model, results, workspace, deflection);
+    mechanismFound = findMechanism(model, results, workspace, mechanism);
     analysed = true;
 }
 

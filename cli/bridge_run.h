@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/analysis.h"
+#include "analysis/mechanism.h"
 #include "analysis/member_sizes.h"
 #include "files/bridge_file.h"
 #include "model/bridge_model.h"
@@ -18,6 +19,8 @@ struct BridgeRun {
     AnalysisResults results;
     AnalysisWorkspace workspace;
     CaseDisplacements deflection;  // of the last analysis; no cases when it was not stable
+    Mechanism mechanism;           // how the truss moves, when the last analysis found it unstable
+    bool mechanismFound;
 
     // After calculate(): the message that stopped Calculate ("No Bridge!" or the check's first
     // fault), or nullptr when the analysis ran.

@@ -66,9 +66,15 @@ bool renderBoard(BridgeRun& run, const BoardView& view, const char* pngPath, std
     HeadlessShell shell;
     AppState state;
     ResultView shown;
+    std::string instability;
     if (view.review) {
         state.mode = Mode::Review;
         state.selectedMember = 1;
+        if (run.analysed && run.results.bridgeUnstable && run.mechanismFound) {
+            shown.mechanism = &run.mechanism;
+            instability = instabilitySentence(run.model, run.results);
+            shown.instability = instability.c_str();
+        }
         if (run.analysed && !run.results.bridgeUnstable) {
             shown.forceColours = view.forceColours;
             shown.results = &run.results;

@@ -98,6 +98,39 @@ std::string textReport(const BridgeRun& run) {
     return out;
 }
 
+namespace {
+
+// How an unstable truss moves: the test that found it, the unbraced joint, one [dx, dy] per joint.
+void appendMechanism(JsonObject& bridge, const BridgeRun& run) {
+    std::string& out = bridge.key("mechanism");
+    if (!run.mechanismFound) {
+        out += "null";
+        return;
+    }
+    const Mechanism& m = run.mechanism;
+    static constexpr const char* kReasons[] = {"members", "joint", "matrix", "deflection"};
+    JsonObject o(out);
+    o.text("reason", kReasons[int(m.reason)]);
+    if (m.joint != 0) {
+        o.integer("joint", m.joint);
+    } else {
+        o.key("joint") += "null";
+    }
+    o.key("motion") += '[';
+    for (int j = 1; j <= m.jointCount; ++j) {
+        if (j > 1) out += ',';
+        out += '[';
+        jsonNumber(out, m.motion[j][0]);
+        out += ',';
+        jsonNumber(out, m.motion[j][1]);
+        out += ']';
+    }
+    out += ']';
+    o.close();
+}
+
+}  // namespace
+
 std::string jsonReport(const BridgeRun& run) {
     const BridgeModel& model = run.model;
     const bool analysed = run.check == nullptr;
@@ -172,6 +205,7 @@ std::string jsonReport(const BridgeRun& run) {
         o.close();
     }
     out += ']';
+    if (unstable) appendMechanism(bridge, run);
     bridge.close();
     out += '\n';
     return out;

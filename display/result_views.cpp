@@ -173,11 +173,86 @@ void drawDeflectedShape(Surface& window, const DrawingResources& resources, cons
     for (int row = 0; row < 3; ++row) legendText(window, row, 0, lines[row]);
 }
 
+// A joint that moves less than this share of the largest motion is drawn as still.
+constexpr double MOVING_SHARE = 0.02;
+constexpr Color MOVING_MARK_COLOR = rgb(200, 0, 0);
+
+Point swungJoint(const BridgeModel& model, const Mechanism& mechanism, double phase, int joint) {
+    const Joint& j = model.joints[joint];
+    const double reach = MECHANISM_PIXELS * phase;
+    return {j.screenX + int(std::lround(mechanism.motion[joint][0] * reach)),
+            j.screenY - int(std::lround(mechanism.motion[joint][1] * reach))};
+}
+
+void drawMechanism(Surface& window, const DrawingResources& resources, const BridgeModel& model,
+                   const ResultView& view) {
+    drawMechanismFrame(window, resources, model, *view.mechanism, view.mechanismPhase, 0);
+    if (view.instability == nullptr) return;
+    legendPaper(window, 1, int(std::char_traits<char>::length(view.instability)), false);
+    legendText(window, 0, 0, view.instability);
+}
+
 }  // namespace
 
 bool resultViewShown(const ResultView& view) {
-    return view.forceColours || (view.deflection != nullptr && view.deflectedCase >= 1 &&
-                                 view.deflectedCase <= view.deflection->caseCount);
+    return view.forceColours || view.mechanism != nullptr ||
+           (view.deflection != nullptr && view.deflectedCase >= 1 &&
+            view.deflectedCase <= view.deflection->caseCount);
+}
+
+std::string instabilitySentence(const BridgeModel& model, const AnalysisResults& results) {
+    char text[160];
+    switch (results.instability) {
+        case InstabilityCause::TooFewMembers:
+            std::snprintf(text, sizeof text, "%d joints need at least %d members; this bridge has %d.",
+                          model.jointCount, 2 * model.jointCount - 3, model.memberCount);
+            return text;
+        case InstabilityCause::UnbracedJoint:
+            std::snprintf(text, sizeof text, "Joint %d is held only by members in one line.",
+                          int(results.unbracedJoint));
+            return text;
+        case InstabilityCause::ExcessiveDeflection:
+            return "Under the truck a joint moves more than 240 inches.";
+        default:
+            return "The joints can move without stretching any member.";
+    }
+}
+
+void drawMechanismFrame(Surface& window, const DrawingResources& resources, const BridgeModel& model,
+                        const Mechanism& mechanism, double phase, int highlighted) {
+    const KeptDrawingState kept(window);
+    const Rect area = MECHANISM_AREA;
+    blit(window, area.left, area.top, area.right - area.left, area.bottom - area.top, resources.backBuffer,
+         area.left, area.top);
+    for (int i = 1; i <= model.memberCount; ++i) {
+        const Member& m = model.members[i];
+        stroke(window, screenOf(model.joints[m.startJoint]), screenOf(model.joints[m.endJoint]),
+               UNDEFORMED_COLOR, 1);
+    }
+    window.selectPen(Pen{BLACK, 1});
+    for (int i = 1; i <= model.memberCount; ++i) {
+        const Member& m = model.members[i];
+        const Point a = swungJoint(model, mechanism, phase, m.startJoint);
+        const Point b = swungJoint(model, mechanism, phase, m.endJoint);
+        window.moveTo(a.x, a.y);
+        window.lineTo(b.x, b.y);
+    }
+    for (int j = 1; j <= model.jointCount; ++j) {
+        const Point p = swungJoint(model, mechanism, phase, j);
+        window.selectPen(Pen{BLACK, 1});
+        window.ellipse(p.x - 2, p.y - 2, p.x + 2, p.y + 2);
+        if (std::hypot(mechanism.motion[j][0], mechanism.motion[j][1]) >= MOVING_SHARE) {
+            window.selectPen(Pen{MOVING_MARK_COLOR, 2});
+            const Brush brush = window.selectBrush(Brush::Hollow);
+            window.ellipse(p.x - 5, p.y - 5, p.x + 5, p.y + 5);
+            window.selectBrush(brush);
+        }
+    }
+    if (highlighted >= 1 && highlighted <= model.memberCount) {
+        const Member& m = model.members[highlighted];
+        stroke(window, swungJoint(model, mechanism, phase, m.startJoint),
+               swungJoint(model, mechanism, phase, m.endJoint), HIGHLIGHT_COLOR, 1);
+    }
 }
 
 Color forceColor(double force, double ratioPercent) {
@@ -192,7 +267,9 @@ void drawResultView(Surface& window, const DrawingResources& resources, const Br
     const KeptDrawingState kept(window);
     const bool deflected = view.deflection != nullptr && view.deflectedCase >= 1 &&
                            view.deflectedCase <= view.deflection->caseCount;
-    if (deflected) {
+    if (view.mechanism != nullptr) {
+        drawMechanism(window, resources, model, view);
+    } else if (deflected) {
         drawDeflectedShape(window, resources, model, view);
     } else if (view.forceColours) {
         drawForceColours(window, model);
@@ -200,6 +277,13 @@ void drawResultView(Surface& window, const DrawingResources& resources, const Br
 }
 
 void highlightResultMember(Surface& window, const BridgeModel& model, const ResultView& view, int member) {
+    if (view.mechanism != nullptr) {
+        const KeptDrawingState kept(window);
+        const Member& m = model.members[member];
+        stroke(window, swungJoint(model, *view.mechanism, view.mechanismPhase, m.startJoint),
+               swungJoint(model, *view.mechanism, view.mechanismPhase, m.endJoint), HIGHLIGHT_COLOR, 1);
+        return;
+    }
     const bool deflected = view.deflection != nullptr && view.deflectedCase >= 1 &&
                            view.deflectedCase <= view.deflection->caseCount;
     if (!deflected) {

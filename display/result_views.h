@@ -3,7 +3,10 @@
 // sky. Both are drawn over the site picture in place of the plain bridge.
 #pragma once
 
+#include <string>
+
 #include "analysis/analysis.h"
+#include "analysis/mechanism.h"
 #include "display/drawing_resources.h"
 #include "model/bridge_model.h"
 #include "platform/raster/surface.h"
@@ -20,6 +23,10 @@ constexpr Color UNDEFORMED_COLOR = rgb(150, 150, 150);
 
 // The largest displacement of the shown case is drawn this many board pixels long.
 constexpr double DEFLECTED_SHAPE_PIXELS = 20.0;
+// The joint that moves most in a mechanism swings this many board pixels either way.
+constexpr double MECHANISM_PIXELS = 16.0;
+// A mechanism's frames redraw this part of the window (the joint area and what a swing reaches).
+constexpr Rect MECHANISM_AREA{120, 120, 580, 372};
 
 // What Review shows in place of the plain bridge.
 struct ResultView {
@@ -27,6 +34,10 @@ struct ResultView {
     const AnalysisResults* results = nullptr;       // the load cases' forces
     const CaseDisplacements* deflection = nullptr;  // set: the deflected shape of deflectedCase
     int deflectedCase = 0;                          // 1..caseCount, the analysis's numbering
+    // An unstable truss: how it moves, at phase -1..1 of its swing, and why, in one sentence.
+    const Mechanism* mechanism = nullptr;
+    double mechanismPhase = 1.0;
+    const char* instability = nullptr;
 };
 
 // Whether the view draws anything other than the plain bridge.
@@ -43,6 +54,17 @@ void drawResultView(Surface& window, const DrawingResources& resources, const Br
 // The Review selection in yellow over what the view drew: on the member as displaced in the
 // deflected shape, else where it stands.
 void highlightResultMember(Surface& window, const BridgeModel& model, const ResultView& view, int member);
+
+// The sentence that says which test found the truss unstable ("16 joints need at least 29
+// members; this bridge has 27.").
+std::string instabilitySentence(const BridgeModel& model, const AnalysisResults& results);
+
+// One frame of a mechanism's swing over the site picture of the back buffer: the truss as drawn,
+// faint, the truss moved by phase (-1..1) of its swing, and rings around the joints that move;
+// the highlighted member (0: none) in yellow. Redraws MECHANISM_AREA only, so the legend and panel
+// stay.
+void drawMechanismFrame(Surface& window, const DrawingResources& resources, const BridgeModel& model,
+                        const Mechanism& mechanism, double phase, int highlighted);
 
 // How one load case's deflected shape is drawn.
 struct DeflectedScale {

@@ -30,6 +30,7 @@ enum class MessageKind : uint8_t {
     LeftButtonDown,  // the left button was pressed over the client area
     LeftButtonUp,    // the left button was released over the client area
     Key,             // a key was pressed while the board had the keyboard: key, shift
+    Timer,           // the time set with setTimer has passed
     // The member table (Shell::showMemberTable), each naming a member by its number:
     TableRowSelected,  // the user moved the table's selection to member's row
     TableSizeChosen,   // the user gave member the size value (1..12) in the size column
@@ -345,6 +346,11 @@ class Shell {
 
     // Milliseconds since some fixed moment; wraps after 2^32 ms.
     virtual uint32_t tickCount() = 0;
+
+    // Sends one Timer message once milliseconds have passed, through the queue as input comes
+    // (never inside a message or a wait), in place of any timer set before; 0 cancels it. The
+    // program sleeps meanwhile: animations that must let the user interrupt them step on it.
+    virtual void setTimer(uint32_t milliseconds) = 0;
 
     // Returns once tickCount() - startTick > milliseconds (wrap-safe), at once if that already
     // holds; shows what was drawn first. Animations time their frames with it. The desktop shell

@@ -195,6 +195,12 @@ int HeadlessShell::pumpMessages() {
             paint.kind = MessageKind::Paint;
             deliver(paint);
             ++delivered;
+        } else if (timerDue_ && alive_ && int32_t(tick_ - *timerDue_) >= 0) {
+            timerDue_.reset();
+            WindowMessage timer;
+            timer.kind = MessageKind::Timer;
+            deliver(timer);
+            ++delivered;
         } else {
             break;
         }
@@ -475,6 +481,14 @@ void HeadlessShell::waitUntilAfter(uint32_t startTick, uint32_t milliseconds) {
     // Unsigned differences keep this right across the wrap of the counter.
     if (uint32_t(tick_ - startTick) > milliseconds) return;
     tick_ = startTick + milliseconds + 1;
+}
+
+void HeadlessShell::setTimer(uint32_t milliseconds) {
+    if (milliseconds == 0) {
+        timerDue_.reset();
+    } else {
+        timerDue_ = tick_ + milliseconds;
+    }
 }
 
 void HeadlessShell::advanceClock(uint32_t milliseconds) {

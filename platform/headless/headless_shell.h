@@ -176,6 +176,8 @@ class HeadlessShell final : public Shell {
     void stopSound() override;
     uint32_t tickCount() override;
     void waitUntilAfter(uint32_t startTick, uint32_t milliseconds) override;
+    // Due on the shell's clock: pumpMessages delivers it once the clock has reached it.
+    void setTimer(uint32_t milliseconds) override;
     LocalTime localTime() override;
     void copyImageToClipboard(const Surface& image) override;
     void showHelp(std::string_view helpFile) override;
@@ -205,8 +207,8 @@ class HeadlessShell final : public Shell {
     void resizeByUser(Rect outer);
 
     // Delivers the queued messages in order, and a Paint whenever the queue is empty and the window
-    // invalid, until nothing is left or the quit message is reached. Returns how many messages were
-    // delivered.
+    // invalid, then a Timer that is due, until nothing is left or the quit message is reached. Returns how
+    // many messages were delivered.
     int pumpMessages();
 
     // ---- Scripted answers, used in the order given
@@ -303,6 +305,7 @@ class HeadlessShell final : public Shell {
     CursorShape cursor_ = CursorShape::Arrow;
     std::function<void(const Surface&, Rect)> presentObserver_;
     int framesPresented_ = 0;
+    std::optional<uint32_t> timerDue_;  // the tick the timer runs out at
 
     std::deque<DialogButton> messageBoxAnswers_;
     std::deque<std::optional<std::string>> fileDialogAnswers_;

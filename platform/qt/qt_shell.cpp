@@ -441,6 +441,21 @@ void QtShell::showHelp(std::string_view helpFile) {
     help_->showPage(QString::fromUtf8(reinterpret_cast<const char*>(page->begin), qsizetype(page->size())));
 }
 
+void QtShell::setTimer(uint32_t milliseconds) {
+    if (!timer_) {
+        timer_ = new QTimer(&context_);
+        timer_->setSingleShot(true);
+        timer_->setTimerType(Qt::PreciseTimer);
+        QObject::connect(timer_, &QTimer::timeout, &context_, [this] {
+            WindowMessage message;
+            message.kind = MessageKind::Timer;
+            post(message);
+        });
+    }
+    timer_->stop();
+    if (milliseconds > 0) timer_->start(int(std::min<uint32_t>(milliseconds, INT32_MAX)));
+}
+
 void QtShell::showMemberTable(const MemberTableContents& contents) {
     if (!table_) table_ = std::make_unique<MemberTableWindow>([this](const WindowMessage& m) { post(m); });
     table_->showContents(contents, window_);

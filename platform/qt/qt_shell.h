@@ -20,6 +20,7 @@
 
 class QDialog;
 class QEventLoop;
+class QTimer;
 class HelpWindow;
 class InstanceLock;
 class MemberTableWindow;
@@ -89,6 +90,8 @@ class QtShell final : public Shell, private WindowSink {
     // From the monotonic clock.
     uint32_t tickCount() override;
     void waitUntilAfter(uint32_t startTick, uint32_t milliseconds) override;
+    // A single-shot QTimer that posts the message.
+    void setTimer(uint32_t milliseconds) override;
     LocalTime localTime() override;
     void copyImageToClipboard(const Surface& image) override;
     // The embedded page in the help window.
@@ -190,5 +193,6 @@ class QtShell final : public Shell, private WindowSink {
     std::function<void(QDialog&)> dialogHook_;
     std::function<void()> firstFrame_;
     std::function<void(const MessageBoxRequest&)> messageBoxObserver_;
-    std::unique_ptr<StateWriter> stateWriter_;  // made with the first store of state
+    std::unique_ptr<StateWriter> stateWriter_;
+    QTimer* timer_ = nullptr;  // owned by context_  // made with the first store of state
 };

@@ -1108,11 +1108,16 @@ var TrussmillLibrary = {
     return 1;
   },
 
-  tm_wait_input: function() {
+  tm_wait_input: function(milliseconds) {
     return Asyncify.handleAsync(function() {
       if (TM.input.length) return Promise.resolve();
       TM.setState('idle');
-      return new Promise(function(resolve) { TM.wakeInput = resolve; }).then(function() {
+      return new Promise(function(resolve) {
+        TM.wakeInput = resolve;
+        // A timer of the program's (an animation the user may interrupt) ends the wait too.
+        if (milliseconds > 0) setTimeout(resolve, milliseconds);
+      }).then(function() {
+        TM.wakeInput = null;
         TM.setState('busy');
       });
     });

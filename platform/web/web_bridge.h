@@ -42,8 +42,8 @@ void tm_set_unsaved_work(int unsaved);
 // Takes the oldest input of the page's queue into record (kind, a, b, c) and, for a dropped file,
 // its path into path. Returns 0 when the queue is empty.
 int tm_poll_input(int32_t* record, char* path, int pathSize);
-// Suspends until the page's queue holds input.
-void tm_wait_input();
+// Suspends until the page's queue holds input, or at most milliseconds when that is positive.
+void tm_wait_input(int milliseconds);
 
 // ---- Time
 

@@ -224,8 +224,13 @@ int WebShell::runMessageLoop() {
             WindowMessage paint;
             paint.kind = MessageKind::Paint;
             deliver(paint);
+        } else if (timerDue_ && int32_t(tickCount() - *timerDue_) >= 0) {
+            timerDue_.reset();
+            WindowMessage timer;
+            timer.kind = MessageKind::Timer;
+            deliver(timer);
         } else {
-            tm_wait_input();
+            tm_wait_input(timerDue_ ? int(int32_t(*timerDue_ - tickCount())) + 1 : 0);
         }
     }
     return *quitCode_;
@@ -419,6 +424,14 @@ void WebShell::stopSound() {
 }
 
 // ---- Time
+
+void WebShell::setTimer(uint32_t milliseconds) {
+    if (milliseconds == 0) {
+        timerDue_.reset();
+    } else {
+        timerDue_ = tickCount() + milliseconds;
+    }
+}
 
 uint32_t WebShell::tickCount() {
     return uint32_t(uint64_t(tm_now_ms()));

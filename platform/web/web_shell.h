@@ -69,6 +69,8 @@ class WebShell final : public Shell {
     void stopSound() override;
     uint32_t tickCount() override;
     void waitUntilAfter(uint32_t startTick, uint32_t milliseconds) override;
+    // Kept here and delivered by the message loop, which waits for input no longer than it.
+    void setTimer(uint32_t milliseconds) override;
     LocalTime localTime() override;
     // Where the browser refuses, the user is told why.
     void copyImageToClipboard(const Surface& image) override;
@@ -120,6 +122,7 @@ class WebShell final : public Shell {
     int depth_ = 0;  // messages being handled, nested ones included
     std::deque<Queued> queue_;
     std::optional<int> quitCode_;
+    std::optional<uint32_t> timerDue_;  // tickCount() when the timer runs out
     CursorShape cursor_ = CursorShape::Arrow;
     std::optional<std::string> droppedFile_;  // answers the next open dialog
     std::function<bool()> unsavedWork_;

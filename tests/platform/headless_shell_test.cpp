@@ -53,6 +53,7 @@ class TestProcedure final : public WindowProcedure {
             case MessageKind::LeftButtonDown:
             case MessageKind::LeftButtonUp:
             case MessageKind::Key:
+            case MessageKind::Timer:
             case MessageKind::TableRowSelected:
             case MessageKind::TableSizeChosen:
             case MessageKind::TableRowOpened:
