@@ -179,6 +179,8 @@ var TrussmillLibrary = {
       TM.board.style.height = (width * TM.boardHeight / TM.boardWidth) + 'px';
       document.getElementById('window').style.width = TM.board.style.width;
       TM.placePanels();
+      var picture = document.getElementById('picture');
+      if (picture && picture.open) TM.placePicture(picture.offsetLeft, picture.offsetTop);
       // A move to a screen of another scale changes the fit.
       if (TM.ratioQuery) TM.ratioQuery.removeEventListener('change', TM.fitBoard);
       TM.ratioQuery = window.matchMedia('(resolution: ' + ratio + 'dppx)');
@@ -820,7 +822,7 @@ var TrussmillLibrary = {
     closeTable: function(byUser) {
       var t = TM.table;
       if (!t || t.panel.hidden) return;
-      if (t.panel.contains(document.activeElement)) TM.board.focus({preventScroll: true});
+      if (t.panel.contains(document.activeElement) && TM.board) TM.board.focus({preventScroll: true});
       t.panel.hidden = true;
       if (byUser) TM.queue([TM.TABLE_CLOSED, 0, 0, 0]);
     },
