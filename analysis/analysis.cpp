@@ -120,3 +120,19 @@ void analyzeBridge(BridgeModel& model, const AnalysisOptions& options, AnalysisR
     if (results.bridgeUnstable) return;
     evaluateMembers(model, options, results);
 }
+
+void collectCaseDisplacements(const BridgeModel& model, const AnalysisResults& results,
+                              const AnalysisWorkspace& ws, CaseDisplacements& displacements) {
+    displacements.jointCount = static_cast<int16_t>(model.jointCount);
+    displacements.caseCount = results.bridgeUnstable ? 0 : static_cast<int16_t>(countRoadbedJoints(model));
+    for (int k = 1; k <= displacements.caseCount; ++k) displacements.caseJoint[k] = ws.roadbedJoint[k];
+    // Row 0 of the displacements is the fixed DOFs' 0.
+    for (int j = 1; j <= model.jointCount; ++j) {
+        const double* ux = ws.displacements[ws.freeNumber[2 * j - 1]];
+        const double* uy = ws.displacements[ws.freeNumber[2 * j]];
+        for (int k = 1; k <= displacements.caseCount; ++k) {
+            displacements.dx[j][k] = ux[k];
+            displacements.dy[j][k] = uy[k];
+        }
+    }
+}

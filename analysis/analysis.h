@@ -84,9 +84,26 @@ struct AnalysisWorkspace {
     double sinAngle[MEMBER_SLOTS];
 };
 
+// Inches: every joint's displacement in every load case of a stable analysis, x to the right and
+// y upward, 0 in the fixed directions of the supports. Filled from the workspace, so that the
+// pictures of the deflected shape outlive the next use of the workspace.
+struct CaseDisplacements {
+    int16_t jointCount;
+    int16_t caseCount;                        // 0 when the analysis found the truss unstable
+    int16_t caseJoint[LOAD_CASE_SLOTS];       // case -> the roadbed joint carrying the truck
+    double dx[JOINT_SLOTS][LOAD_CASE_SLOTS];  // [joint][case]
+    double dy[JOINT_SLOTS][LOAD_CASE_SLOTS];
+};
+
+static_assert(std::is_trivially_copyable_v<CaseDisplacements>);
+
 // Clears the previous results, computes the allowable forces, checks stability, solves one load
 // case per roadbed joint (the truck plus the loads the options enable) and, if the truss is
 // stable, judges every member. Expects updateGeometry to have run and every member to join two
 // distinct joints 1..jointCount; the counts may reach the table sizes (62 joints, 152 members).
 void analyzeBridge(BridgeModel& model, const AnalysisOptions& options, AnalysisResults& results,
                    AnalysisWorkspace& workspace);
+
+// Copies the displacements of the analysis that just ran, before anything else uses workspace.
+void collectCaseDisplacements(const BridgeModel& model, const AnalysisResults& results,
+                              const AnalysisWorkspace& workspace, CaseDisplacements& displacements);

@@ -66,6 +66,11 @@ struct AppState {
     int32_t clientWidth = 0;      // measured once at start-up; bounds the full-window copies
     int32_t clientHeight = 0;
     PanelState panels;  // the name the coordinates panel showed last
+    // The views of the results (Display menu); Review shows the first two.
+    bool forceColours = false;  // kept between runs
+    bool deflectedShape = false;
+    bool memberTableOpen = false;
+    int16_t deflectedCase = 0;  // the load case the deflected shape shows, the analysis's numbering
 };
 
 // What the coordinates panel reads from the state.

@@ -17,9 +17,11 @@ namespace {
 constexpr char kExitNotice[] =
     "This software\n is not intended for professional use.\nDo not design or construct any structure \n"
     "based on information obtained\nfrom the use of this software or manual.";
+// clang-format off
 constexpr char kAboutNotice[] =
     "Trussmill v" TRUSSMILL_VERSION "\nCopyright (C) 2026 Kelvane.\n"
     "A truss bridge design program for students and teachers.";
+// clang-format on
 constexpr char kNoBridge[] = "No Bridge!";
 constexpr char kNoWay[] = "No way!";
 constexpr char kUntitled[] = "UNTITLED";
@@ -147,6 +149,15 @@ void MainWindow::onCommand(int command) {
         case CMD_DISPLAY_ACTUAL_SIZE:
             zoomTo(1);
             break;
+        case CMD_DISPLAY_FORCE_COLOURS:
+            toggleForceColours();
+            break;
+        case CMD_DISPLAY_MEMBER_TABLE:
+            toggleMemberTable();
+            break;
+        case CMD_DISPLAY_DEFLECTED_SHAPE:
+            toggleDeflectedShape();
+            break;
         case CMD_MODE_BUILD:
             selectTool(Mode::Build);
             repaint();
@@ -242,6 +253,7 @@ void MainWindow::calculate() {
     selectTool(Mode::Calculate);
     updateGeometry(program_.model, program_.memberSizes);
     analyzeBridge(program_.model, program_.options, program_.results, program_.workspace);
+    keepAnalysis();
     selectTool(Mode::Review);
     program_.state.selectedMember = 1;
     repaint();
@@ -270,6 +282,7 @@ void MainWindow::animate() {
     selectTool(Mode::Calculate);
     updateGeometry(model, program_.memberSizes);
     analyzeBridge(model, program_.options, program_.results, program_.workspace);
+    keepAnalysis();
     selectTool(Mode::Animate);
     if (ready_) {
         AnimationInputs inputs;

@@ -24,6 +24,7 @@ void MainWindow::endAction() {
 void MainWindow::afterMessage() {
     if (closed_ || history_.isOpen()) return;  // a press still held: its action goes on
     if (program_.model.savedFlag == 1) history_.markSaved();
+    followBridgeWithViews();
     showEditState();
     keepRecoveryCurrent();
 }
@@ -77,6 +78,7 @@ void MainWindow::applyKeptSettings() {
     }
     if (scale < 1 || scale > MAX_BOARD_SCALE) scale = shell_.largestFittingBoardScale();
     boardScale_ = shell_.setBoardScale(scale);
+    restoreResultViews();
     restoreAssignment();
     showRecentFiles();
     showEditState();

@@ -71,6 +71,19 @@ MessageResult MainWindow::dispatch(const WindowMessage& message) {
             beginAction();
             onLeftButtonDown(message.pointer);
             return MessageResult::Handled;
+        case MessageKind::Key:
+            onKey(message.key, message.shift);
+            return MessageResult::Handled;
+        case MessageKind::TableRowSelected:
+        case MessageKind::TableSizeChosen:
+        case MessageKind::TableRowOpened:
+        case MessageKind::TableClosed:
+            abandonOpenMember();
+            abandonOpenDrag();
+            beginAction();  // a size chosen is one step
+            onTableMessage(message);
+            endAction();
+            return MessageResult::Handled;
         case MessageKind::LeftButtonUp:
             onLeftButtonUp(message.pointer);
             // A release outside the drag area leaves a joint drag open, and its action with it.
@@ -128,8 +141,9 @@ void MainWindow::onSize(const WindowMessage& message) {
 void MainWindow::onPaint() {
     if (!ready_) return;
     const AppState& state = program_.state;
-    const BoardPaintInputs inputs =
+    BoardPaintInputs inputs =
         boardPaintInputs(state, shell_.isMinimized(), program_.results.bridgeUnstable != 0);
+    inputs.view = resultView();
     if (paintBoard(shell_.windowSurface(), program_.resources, program_.model, inputs,
                    program_.state.selectedMember, program_.state.panels)) {
         shell_.checkMenuItem(CMD_DISPLAY_GRID, true);

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/edit_history.h"
 #include "app/program_tables.h"
+#include "display/result_views.h"
 #include "files/assignment_file.h"
 #include "files/export_file.h"
 #include "platform/shell.h"
@@ -59,6 +61,11 @@ class MainWindow final : public WindowProcedure {
     bool hasUnsavedChanges() const { return program_.model.savedFlag == 0; }
 
     const EditHistory& history() const { return history_; }
+
+    // Whether the member results and kept displacements belong to the bridge as it stands, and
+    // what Review draws in place of the plain bridge.
+    bool resultsCurrent() const { return resultsCurrent_; }
+    ResultView resultView() const;
 
   private:
     MessageResult dispatch(const WindowMessage& message);
@@ -137,6 +144,25 @@ class MainWindow final : public WindowProcedure {
     void showRecentFiles();
     void openRecentFile(int n);
 
+    // -- Views of the results: force colours, deflected shape, member table, charts (result_views.cpp)
+    void toggleForceColours();
+    void toggleDeflectedShape();
+    void toggleMemberTable();
+    // Start-up: the views kept from the last run.
+    void restoreResultViews();
+    // Right after an analysis: keeps its displacements and picks the load case to show first.
+    void keepAnalysis();
+    // After every message: results of a bridge that has changed since are no longer shown as its
+    // own, and the member table follows the bridge, its results and the selection.
+    void followBridgeWithViews();
+    void onKey(KeyName key, bool shift);
+    void onTableMessage(const WindowMessage& message);
+    // Review: a press that picks the deflected shape's load case, or the second press of a double
+    // click that opens a member's chart. Returns true when the press was taken.
+    bool pressOnResultView(Point pointer);
+    void showForceChart(int member);
+    void showMemberTable();
+
     // -- Mouse (mouse.cpp)
     void onPointerMove(Point pointer, bool leftButtonDown);
     void onLeftButtonDown(Point pointer);
@@ -190,4 +216,14 @@ class MainWindow final : public WindowProcedure {
     std::vector<std::string> recentFiles_;  // newest first
     std::optional<Assignment> assignment_;
     int boardScale_ = 1;
+    // The results in the model and the kept displacements belong to the bridge as it stands.
+    bool resultsCurrent_ = false;
+    bool analysedInMessage_ = false;  // the message being handled ran an analysis
+    uint64_t seenVersion_ = 0;        // the history's version after the last message
+    uint64_t analysisCount_ = 0;
+    // What the member table shows: for which version, analysis and results, and its selection.
+    std::optional<std::tuple<uint64_t, uint64_t, bool>> tableShownFor_;
+    int tableSelection_ = 0;
+    uint32_t lastPressTick_ = 0;  // a press on a member in Review, for the double click
+    int lastPressMember_ = 0;
 };

@@ -245,7 +245,7 @@ void MainWindow::pressWithTool(Point pointer) {
     } else if (mode == Mode::ShowStats) {
         stepMemberSelection(pointer, false);
     } else if (mode == Mode::Review) {
-        stepMemberSelection(pointer, true);
+        if (!pressOnResultView(pointer)) stepMemberSelection(pointer, true);
     } else if (mode == Mode::ShowJoint) {
         stepJointSelection(pointer);
     }
@@ -261,6 +261,10 @@ void MainWindow::stepMemberSelection(Point pointer, bool showResults) {
     if (m > model.memberCount || m < 1) m = 1;
     state.selectedMember = static_cast<int16_t>(m);
     if (!ready_) return;
+    if (showResults && resultViewShown(resultView())) {
+        repaint();  // the view draws the highlight over its own bridge
+        return;
+    }
     Surface& window = shell_.windowSurface();
     drawBridge(window, model);
     highlightMember(window, model, m);

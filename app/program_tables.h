@@ -8,6 +8,7 @@
 #include "analysis/member_sizes.h"
 #include "app/app_state.h"
 #include "display/drawing_resources.h"
+#include "display/member_table.h"
 #include "display/truck_animation.h"
 #include "model/bridge_model.h"
 #include "model/editing.h"
@@ -20,10 +21,12 @@ struct Program {
     AnalysisWorkspace workspace;
     AppState state;
     DrawingResources resources;
-    PendingMember pendingMember{};  // the member being drawn while state.drawingMember is true
-    TruckOutline truckOutline{};    // the falling truck's strokes, filled when the window is made
+    PendingMember pendingMember{};   // the member being drawn while state.drawingMember is true
+    TruckOutline truckOutline{};     // the falling truck's strokes, filled when the window is made
+    CaseDisplacements deflection{};  // of the last stable analysis, while it is the bridge's
+    MemberRows memberRows{};         // what the member table shows
 
-    Program() : results{} {
+    Program() : results{}, deflection{}, memberRows{} {
         initBridgeModel(model);
         initMemberSizes(memberSizes);
     }

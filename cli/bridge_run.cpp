@@ -18,6 +18,7 @@ std::unique_ptr<BridgeRun> BridgeRun::create(const AnalysisOptions& options) {
 BridgeFileResult BridgeRun::load(const char* path) {
     initBridgeModel(model);
     results = AnalysisResults{};
+    deflection.caseCount = 0;
     check = nullptr;
     analysed = false;
     return loadBridgeFile(path, model, sizes);
@@ -37,6 +38,7 @@ void BridgeRun::calculate() {
     }
     updateGeometry(model, sizes);
     analyzeBridge(model, options, results, workspace);
+    collectCaseDisplacements(model, results, workspace, deflection);
     analysed = true;
 }
 

@@ -17,6 +17,7 @@ struct BridgeRun {
     AnalysisOptions options;
     AnalysisResults results;
     AnalysisWorkspace workspace;
+    CaseDisplacements deflection;  // of the last analysis; no cases when it was not stable
 
     // After calculate(): the message that stopped Calculate ("No Bridge!" or the check's first
     // fault), or nullptr when the analysis ran.

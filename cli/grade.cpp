@@ -12,12 +12,13 @@
 #include "analysis/member_evaluation.h"
 #include "cli/bridge_run.h"
 #include "cli/bridge_svg.h"
-#include "cli/force_chart.h"
+#include "cli/forces.h"
 #include "cli/json_writer.h"
 #include "cli/lighten.h"
 #include "cli/reports.h"
 #include "cli/similarity.h"
 #include "files/file_paths.h"
+#include "grading/force_chart.h"
 #include "model/format_significant.h"
 
 namespace fs = std::filesystem;

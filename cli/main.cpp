@@ -18,6 +18,7 @@
 #include "cli/render.h"
 #include "cli/replay.h"
 #include "cli/reports.h"
+#include "display/result_views.h"
 #include "files/dxf_export.h"
 #include "files/vrml_export.h"
 
@@ -38,7 +39,9 @@ const char kUsage[] =
     "  trussmill-cli dxf FILE.BRG OUT.DXF\n"
     "  trussmill-cli vrml FILE.BRG OUT.WRL\n"
     "  trussmill-cli report [--results] [OPTIONS] FILE.BRG OUT.pdf\n"
-    "  trussmill-cli render [--review] [OPTIONS] FILE.BRG OUT.png\n"
+    "  trussmill-cli render [--review [--colours]] [--deflected [--case K]] [OPTIONS] FILE.BRG\n"
+    "                       OUT.png\n"
+    "  trussmill-cli members [OPTIONS] FILE.BRG [--csv | --json]\n"
     "  trussmill-cli replay SCRIPT [--open FILE.BRG] [--args TEXT] [--state DIR] [--png OUT.png]\n"
     "                       [--log OUT.jsonl]\n"
     "  trussmill-cli forces [OPTIONS] FILE.BRG OUT.csv|OUT.svg|OUT.png [--member N]\n"
@@ -57,7 +60,9 @@ const char kUsage[] =
     "             unstable, failed, maxDeflection (inches), overallEfficiency (percent; null when\n"
     "               unstable),\n"
     "             joints: [{index, x, y (ft), kind (1 free, 2 left support, 3 roadbed, 4 right\n"
-    "               support), selfWeightLoad, deckLoad, liveLoad (kips)}],\n"
+    "               support), selfWeightLoad, deckLoad, liveLoad (kips), caseDisplacements\n"
+    "               ([dx, dy] in inches, x right and y up, one per truck position as caseForces;\n"
+    "               0 in a support's fixed directions; empty as caseForces)}],\n"
     "             members: [{index, startJoint, endJoint, size, length (ft), angle (radians),\n"
     "               weight (lb), force (kips, tension positive), allowableTension,\n"
     "               allowableCompression (kips), forceRatio (percent; 1000 = failed),\n"
@@ -95,7 +100,21 @@ const char kUsage[] =
     "           paper. A bridge that fails the check before an analysis gets no results report.\n"
     "  render   Writes the board as the program shows it, as PNG: in Build mode, or with --review\n"
     "           after Calculate (failed members red, member 1 highlighted, its results row in the\n"
-    "           panel).\n"
+    "           panel). --colours draws the members as Display / Forces in Colour does: tension\n"
+    "           blue, compression orange, pale at a small efficiency ratio to full at 100 %,\n"
+    "           failed members wide with a dark edge. --deflected draws the deflected shape of\n"
+    "           one load case as Display / Deflected Shape does (the largest displacement 20\n"
+    "           pixels long, the factor in the legend): the case that deflects most, or with\n"
+    "           --case K the K-th truck position from the left.\n"
+    "  members  The member table of Display / Member Table after Calculate: member, start and\n"
+    "           end joint, size, length (ft), design force (kips, T or C), allowable tension and\n"
+    "           compression (kips), efficiency (%), the truck's joint that governs, ok or FAIL.\n"
+    "           Tab-separated with a heading line; --csv and --json write the fields index,\n"
+    "           startJoint, endJoint, size, length, force (kips, tension positive),\n"
+    "           allowableTension, allowableCompression, forceRatio (percent; 1000 = failed, as\n"
+    "           analyze writes it), governingJoint (the roadbed joint whose load case gives the\n"
+    "           force), status (\"ok\" or \"FAIL\"); the results are empty (null) when the check\n"
+    "           stops Calculate, the forces and ratios too when the bridge is unstable.\n"
     "  replay   Runs the program itself without a window, from a script of user events, on a\n"
     "           clock that takes no real time. --args gives the program's command line, --open\n"
     "           a bridge file to open after start-up. One event per line ('#' starts a comment),\n"
@@ -177,6 +196,9 @@ struct CommandLine {
     bool review = false;
     bool results = false;
     bool lighten = false;
+    bool colours = false;    // --colours
+    bool deflected = false;  // --deflected
+    int loadCase = 0;        // --case K, counted from the left; 0 = the one that deflects most
     int member = 0;          // --member N, 0 = every member
     std::string assignment;  // --assignment FILE
     std::string html;        // --html OUT.html
@@ -194,9 +216,10 @@ bool takeFileName(int argc, char** argv, int& i, std::string& value, std::string
     return true;
 }
 
-// Takes the flags a command allows (a string of the letters j, c, r, s, o, l, m, a, h: --json,
+// Takes the flags a command allows (a string of the letters j, c, r, s, o, l, m, a, h, v: --json,
 // --csv, --review, --results, the analysis options, --lighten, --member N, --assignment FILE,
-// --html OUT) in any position; everything else is an operand.
+// --html OUT, and the views --colours, --deflected and --case K) in any position; everything
+// else is an operand.
 bool parse(int argc, char** argv, const char* allowed, CommandLine& line, std::string& error) {
     auto allows = [&](char c) { return std::strchr(allowed, c) != nullptr; };
     bool operandsOnly = false;
@@ -224,6 +247,19 @@ bool parse(int argc, char** argv, const char* allowed, CommandLine& line, std::s
             line.results = true;
         } else if (allows('l') && std::strcmp(a, "--lighten") == 0) {
             line.lighten = true;
+        } else if (allows('v') && std::strcmp(a, "--colours") == 0) {
+            line.colours = true;
+        } else if (allows('v') && std::strcmp(a, "--deflected") == 0) {
+            line.deflected = true;
+        } else if (allows('v') && std::strcmp(a, "--case") == 0) {
+            char* end = nullptr;
+            const long k = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : 0;
+            if (i + 1 >= argc || *end != '\0' || k < 1 || k > MAX_LOAD_CASES) {
+                error = "--case takes a load case number";
+                return false;
+            }
+            line.loadCase = static_cast<int>(k);
+            ++i;
         } else if (allows('m') && std::strcmp(a, "--member") == 0) {
             char* end = nullptr;
             const long n = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : 0;
@@ -335,9 +371,23 @@ int renderCommand(const CommandLine& line) {
     if (line.operands.size() != 2) return usageError("render takes a bridge file and an output file");
     auto run = loadRun(line.operands[0], line.options);
     if (!run) return kFileError;
-    if (line.review) run->calculate();
+    if (line.loadCase != 0 && !line.deflected) return usageError("--case goes with --deflected");
+    BoardView view;
+    view.review = line.review || line.deflected;
+    view.forceColours = line.colours;
+    view.deflectedShape = line.deflected;
+    if (view.review) run->calculate();
+    if (line.loadCase != 0) {
+        const int cases = run->deflection.caseCount;
+        if (line.loadCase > cases) {
+            return usageError(("the bridge has " + std::to_string(cases) + " load cases, not " +
+                               std::to_string(line.loadCase))
+                                  .c_str());
+        }
+        view.loadCase = caseNumberedFromLeft(run->model, run->deflection, line.loadCase);
+    }
     std::string reason;
-    if (!renderBoard(*run, line.review, line.operands[1].c_str(), reason)) {
+    if (!renderBoard(*run, view, line.operands[1].c_str(), reason)) {
         return fileError(line.operands[1].c_str(), reason.c_str());
     }
     return kOk;
@@ -372,6 +422,19 @@ int replayCommand(int argc, char** argv) {
     }
     if (request.scriptPath.empty()) return usageError("replay takes a script");
     return runReplay(request);
+}
+
+int membersCommand(const CommandLine& line) {
+    if (line.operands.size() != 1) return usageError("members takes one bridge file");
+    if (line.csv && line.json) return usageError("members writes --csv or --json, not both");
+    auto run = loadRun(line.operands[0], line.options);
+    if (!run) return kFileError;
+    run->calculate();
+    const MemberTableFormat format = line.csv    ? MemberTableFormat::Csv
+                                     : line.json ? MemberTableFormat::Json
+                                                 : MemberTableFormat::Text;
+    std::fputs(memberTableReport(*run, format).c_str(), stdout);
+    return kOk;
 }
 
 int forcesCommand(const CommandLine& line) {
@@ -456,7 +519,8 @@ int runCommand(int argc, char** argv) {
         {"grade", "ocjlah", gradeCommand},
         {"dxf", "", dxfCommand},
         {"vrml", "", vrmlCommand},
-        {"render", "or", renderCommand},
+        {"render", "orv", renderCommand},
+        {"members", "ocj", membersCommand},
         {"report", "os", reportCommand},
         {"forces", "om", forcesCommand},
         {"lighten", "o", lightenCommand},

@@ -15,7 +15,8 @@ namespace {
 
 class RenderWindow final : public WindowProcedure {
   public:
-    RenderWindow(Shell& shell, BridgeRun& run, AppState& state) : shell_(shell), run_(run), state_(state) {}
+    RenderWindow(Shell& shell, BridgeRun& run, AppState& state, const ResultView& view)
+        : shell_(shell), run_(run), state_(state), view_(view) {}
 
     MessageResult handleMessage(const WindowMessage& message) override {
         switch (message.kind) {
@@ -28,8 +29,9 @@ class RenderWindow final : public WindowProcedure {
             }
             case MessageKind::Paint: {
                 if (!ready_) return MessageResult::Handled;
-                const BoardPaintInputs inputs =
+                BoardPaintInputs inputs =
                     boardPaintInputs(state_, shell_.isMinimized(), run_.results.bridgeUnstable != 0);
+                inputs.view = view_;
                 if (paintBoard(shell_.windowSurface(), resources_, run_.model, inputs, state_.selectedMember,
                                state_.panels)) {
                     shell_.checkMenuItem(4001, true);
@@ -52,6 +54,7 @@ class RenderWindow final : public WindowProcedure {
     Shell& shell_;
     BridgeRun& run_;
     AppState& state_;
+    ResultView view_;
     DrawingResources resources_{};
     bool ready_ = false;
     const char* missing_ = "";
@@ -59,14 +62,24 @@ class RenderWindow final : public WindowProcedure {
 
 }  // namespace
 
-bool renderBoard(BridgeRun& run, bool review, const char* pngPath, std::string& reason) {
+bool renderBoard(BridgeRun& run, const BoardView& view, const char* pngPath, std::string& reason) {
     HeadlessShell shell;
     AppState state;
-    if (review) {
+    ResultView shown;
+    if (view.review) {
         state.mode = Mode::Review;
         state.selectedMember = 1;
+        if (run.analysed && !run.results.bridgeUnstable) {
+            shown.forceColours = view.forceColours;
+            shown.results = &run.results;
+            if (view.deflectedShape && run.deflection.caseCount > 0) {
+                shown.deflection = &run.deflection;
+                shown.deflectedCase =
+                    view.loadCase != 0 ? view.loadCase : caseWithLargestDeflection(run.model, run.deflection);
+            }
+        }
     }
-    RenderWindow window(shell, run, state);
+    RenderWindow window(shell, run, state, shown);
     if (!shell.createMainWindow({PROGRAM_TITLE, {0, 0, 640, 480}}, window) || !window.ready()) {
         reason = "a picture of the board is missing from the program";
         return false;

@@ -127,6 +127,29 @@ void logEvents(const HeadlessShell& shell, size_t& from, std::string& log) {
                 line.text("kind", "help");
                 line.text("file", shell.helpRequests()[e.index].c_str());
                 break;
+            case ShellEventKind::Picture: {
+                const auto& [title, picture] = shell.pictures()[e.index];
+                line.text("kind", "picture");
+                line.text("title", title.c_str());
+                line.integer("width", picture.width());
+                line.integer("height", picture.height());
+                break;
+            }
+            case ShellEventKind::MemberTable: {
+                const MemberTableContents& table = shell.memberTables()[e.index];
+                line.text("kind", "memberTable");
+                line.integer("rows", long(table.rows.size()));
+                line.integer("selected", table.selectedMember);
+                std::string selected;
+                if (table.selectedMember >= 1 && size_t(table.selectedMember) <= table.rows.size()) {
+                    for (const TableCell& cell : table.rows[table.selectedMember - 1]) {
+                        if (!selected.empty()) selected += '\t';
+                        selected += cell.text;
+                    }
+                }
+                line.text("selectedRow", selected.c_str());
+                break;
+            }
         }
         line.close();
         log += '\n';

@@ -45,6 +45,16 @@ void postReplayEvent(HeadlessShell& shell, const ReplayEvent& event) {
         case ReplayEventKind::Wait:
             shell.advanceClock(static_cast<uint32_t>(event.value));
             break;
+        case ReplayEventKind::Key:
+            shell.postKey(static_cast<KeyName>(event.value), event.x != 0);
+            break;
+        case ReplayEventKind::Table:
+            shell.postTableMessage(event.text == "select" ? MessageKind::TableRowSelected
+                                   : event.text == "size" ? MessageKind::TableSizeChosen
+                                   : event.text == "open" ? MessageKind::TableRowOpened
+                                                          : MessageKind::TableClosed,
+                                   event.x, static_cast<int>(event.value));
+            break;
         case ReplayEventKind::Png:
             break;
     }

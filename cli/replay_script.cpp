@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -45,6 +46,8 @@ bool parseNumber(std::string_view word, long low, long high, long& value) {
 
 // Client coordinates may lie outside the window (a release after dragging off it).
 constexpr long kCoordinateLimit = 32767;
+// Member numbers in table events: any a table could hold.
+constexpr long LAST_MEMBER = 152;
 
 bool parseLine(std::string_view text, ReplayEvent& event, std::string& reason) {
     std::string_view rest;
@@ -118,6 +121,43 @@ bool parseLine(std::string_view text, ReplayEvent& event, std::string& reason) {
             return false;
         }
         event.kind = word == "close" ? ReplayEventKind::Close : ReplayEventKind::CancelFile;
+        return true;
+    }
+    if (word == "key") {
+        std::string_view name = rest;
+        const bool shift = name.starts_with("Shift+");
+        if (shift) name.remove_prefix(6);
+        static constexpr std::string_view kKeys[] = {"Left", "Right", "Up", "Down", "Enter", "Escape", "Tab"};
+        for (size_t i = 0; i < std::size(kKeys); ++i) {
+            if (name != kKeys[i]) continue;
+            event.kind = ReplayEventKind::Key;
+            event.value = static_cast<long>(i) + 1;  // KeyName::Left is 1
+            event.x = shift ? 1 : 0;
+            return true;
+        }
+        reason = "key takes Left, Right, Up, Down, Enter, Escape or Tab, with Shift+ in front or not";
+        return false;
+    }
+    if (word == "table") {
+        std::string_view after;
+        const std::string_view action = splitWord(rest, after);
+        std::string_view sizeWord;
+        const std::string_view memberWord = splitWord(after, sizeWord);
+        long member = 0;
+        long size = 0;
+        const bool close = action == "close" && after.empty();
+        const bool sized = action == "size" && parseNumber(memberWord, 1, LAST_MEMBER, member) &&
+                           parseNumber(sizeWord, 1, 12, size);
+        const bool named = (action == "select" || action == "open") &&
+                           parseNumber(memberWord, 1, LAST_MEMBER, member) && sizeWord.empty();
+        if (!close && !sized && !named) {
+            reason = "table takes select N, open N, size N SIZE or close";
+            return false;
+        }
+        event.kind = ReplayEventKind::Table;
+        event.text = std::string(action);
+        event.x = static_cast<int>(member);
+        event.value = size;
         return true;
     }
     reason = "unknown event \"" + std::string(word.substr(0, 32)) + "\"";

@@ -19,6 +19,8 @@ enum class ReplayEventKind {
     Close,       // the window's close box
     Wait,        // the clock runs on by value milliseconds
     Png,         // the client area is written to text as a PNG now
+    Key,         // a key pressed on the board: value is its KeyName, x is 1 with Shift
+    Table,       // the member table: text is select, size, open or close; x the member, value the size
 };
 
 struct ReplayEvent {

@@ -2,12 +2,13 @@
 // formatSignificant with the digits the printed results report uses; JSON numbers carry 17
 // significant digits so that they read back as the same doubles.
 #include "cli/reports.h"
-
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "analysis/member_evaluation.h"
 #include "cli/json_writer.h"
+#include "display/member_table.h"
 #include "files/text_output.h"
 #include "model/format_significant.h"
 
@@ -131,6 +132,16 @@ std::string jsonReport(const BridgeRun& run) {
         o.number("selfWeightLoad", joint.selfWeightLoad);
         o.number("deckLoad", joint.deckLoad);
         o.number("liveLoad", joint.liveLoad);
+        o.key("caseDisplacements") += '[';
+        for (int k = 1; analysed && k <= run.deflection.caseCount; ++k) {
+            if (k > 1) out += ',';
+            out += '[';
+            jsonNumber(out, run.deflection.dx[j][k]);
+            out += ',';
+            jsonNumber(out, run.deflection.dy[j][k]);
+            out += ']';
+        }
+        out += ']';
         o.close();
     }
     out += ']';
@@ -163,5 +174,65 @@ std::string jsonReport(const BridgeRun& run) {
     out += ']';
     bridge.close();
     out += '\n';
+    return out;
+}
+
+std::string memberTableReport(const BridgeRun& run, MemberTableFormat format) {
+    const RowResults state = run.check != nullptr         ? RowResults::None
+                             : run.results.bridgeUnstable ? RowResults::Unstable
+                                                          : RowResults::Analysed;
+    auto rows = std::make_unique<MemberRows>();
+    fillMemberRows(run.model, run.results, state, *rows);
+    if (format == MemberTableFormat::Text) return memberRowsTabSeparated(*rows);
+
+    const bool json = format == MemberTableFormat::Json;
+    std::string out = json ? "["
+                           : "index,startJoint,endJoint,size,length,force,allowableTension,"
+                             "allowableCompression,forceRatio,governingJoint,status\n";
+    // A field without a value: null in JSON, empty in CSV.
+    const auto field = [&](const char* name, bool exists, double value, bool first = false) {
+        if (json) {
+            if (!first) out += ',';
+            jsonString(out, name);
+            out += ':';
+        } else if (!first) {
+            out += ',';
+        }
+        if (exists) {
+            jsonNumber(out, value);
+        } else if (json) {
+            out += "null";
+        }
+    };
+    for (int i = 1; i <= rows->count; ++i) {
+        const MemberRow& r = rows->rows[i];
+        const bool analysed = state == RowResults::Analysed;
+        if (json) out += i > 1 ? ",{" : "{";
+        field("index", true, r.index, true);
+        field("startJoint", true, r.startJoint);
+        field("endJoint", true, r.endJoint);
+        field("size", true, r.size);
+        field("length", true, r.lengthFt);
+        field("force", analysed, r.force);
+        field("allowableTension", state != RowResults::None, r.allowableTension);
+        field("allowableCompression", state != RowResults::None, r.allowableCompression);
+        field("forceRatio", analysed, r.forceRatio);
+        field("governingJoint", analysed && r.governingJoint != 0, r.governingJoint);
+        const char* status = !analysed ? nullptr : r.failed ? "FAIL" : "ok";
+        if (json) {
+            out += ",\"status\":";
+            if (status) {
+                jsonString(out, status);
+            } else {
+                out += "null";
+            }
+            out += '}';
+        } else {
+            out += ',';
+            if (status) out += status;
+            out += '\n';
+        }
+    }
+    if (json) out += "]\n";
     return out;
 }

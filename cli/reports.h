@@ -15,3 +15,8 @@ std::string jsonReport(const BridgeRun& run);
 
 // "passed", "failed", "unstable", or the message that stopped Calculate.
 std::string verdictOf(const BridgeRun& run);
+
+// The member table (display/member_table.h) of a calculated run: as the program's table shows it,
+// tab-separated with a heading line; or its fields as CSV or as a JSON array (see --help).
+enum class MemberTableFormat { Text, Csv, Json };
+std::string memberTableReport(const BridgeRun& run, MemberTableFormat format);

@@ -40,7 +40,11 @@ bool paintBoard(Surface& window, DrawingResources& resources, const BridgeModel&
     if (inputs.minimized) return false;
     drawSite(window, resources, inputs.clientWidth, inputs.clientHeight);
     if (inputs.gridOn) drawGrid(window, resources.overlay, inputs.coordinateSnap);
-    drawBridge(window, model);
+    if (inputs.panel.reviewMode && resultViewShown(inputs.view)) {
+        drawResultView(window, resources, model, inputs.view);
+    } else {
+        drawBridge(window, model);
+    }
     drawPanelHeadings(window, model, inputs.panel, selectedMember, panels);
     // Slots past memberCount hold deleted members: an empty bridge highlights nothing.
     if (inputs.panel.reviewMode && selectedMember <= model.memberCount)

@@ -33,7 +33,9 @@ enum class EventKind : uint8_t {
     Minimize,
     Restore,
     Resize,
-    Wait
+    Wait,
+    Key,    // value: the KeyName, x: 1 with Shift
+    Table,  // value: the table message's kind, x: the member, y: the size
 };
 
 struct UserEvent {
@@ -226,6 +228,27 @@ class Session {
             case EventKind::Wait:
                 std::snprintf(line, sizeof line, "wait %d", e.value);
                 break;
+            case EventKind::Key: {
+                static constexpr const char* kNames[] = {"",     "Left",  "Right",  "Up",
+                                                         "Down", "Enter", "Escape", "Tab"};
+                std::snprintf(line, sizeof line, "key %s%s", e.x ? "Shift+" : "", kNames[e.value]);
+                break;
+            }
+            case EventKind::Table: {
+                const auto kind = static_cast<MessageKind>(e.value);
+                const char* action = kind == MessageKind::TableRowSelected  ? "select"
+                                     : kind == MessageKind::TableSizeChosen ? "size"
+                                     : kind == MessageKind::TableRowOpened  ? "open"
+                                                                            : "close";
+                if (kind == MessageKind::TableSizeChosen) {
+                    std::snprintf(line, sizeof line, "table size %d %d", e.x, e.y);
+                } else if (kind == MessageKind::TableClosed) {
+                    std::snprintf(line, sizeof line, "table close");
+                } else {
+                    std::snprintf(line, sizeof line, "table %s %d", action, e.x);
+                }
+                break;
+            }
         }
         return line;
     }
@@ -269,6 +292,12 @@ class Session {
             case EventKind::Wait:
                 shell_->advanceClock(static_cast<uint32_t>(e.value));
                 break;
+            case EventKind::Key:
+                shell_->postKey(static_cast<KeyName>(e.value), e.x != 0);
+                break;
+            case EventKind::Table:
+                shell_->postTableMessage(static_cast<MessageKind>(e.value), e.x, e.y);
+                break;
         }
         shell_->pumpMessages();
         ++report_.events;
@@ -279,6 +308,7 @@ class Session {
         std::string fault = watch_.after(*shell_, program(), counts_);
         if (fault.empty()) fault = history_.after(*shell_, *app_, counts_);
         if (fault.empty()) fault = recoveryFault(*shell_, *app_, tag_);
+        if (fault.empty()) fault = viewsFault(*shell_, *app_);
         if (!fault.empty()) return fail(fault);
         report_.longestBridge = std::max<int>(report_.longestBridge, program().model.memberCount);
         if (const std::optional<int> quit = shell_->quitCode()) {
@@ -386,6 +416,7 @@ class Session {
             }
             command(CMD_FILE_OPEN);
             command(chance(0.8) ? CMD_MODE_CALCULATE : CMD_MODE_ANIMATE);
+            if (chance(0.5)) useResultViews();
         } else {
             // A short burst of one tool: choose it, then click around with it.
             static constexpr int kTools[] = {CMD_JOINT_DELETE,      CMD_JOINT_SHOW,        CMD_MEMBER_DELETE,
@@ -401,6 +432,25 @@ class Session {
     }
 
     void command(int id) { deliver({EventKind::Command, 0, 0, id}); }
+
+    // The views of the results after an analysis: keys through the deflected shape's load cases,
+    // and the member table's rows selected, opened and resized, now and then for a member the
+    // bridge no longer has.
+    void useResultViews() {
+        if (chance(0.5)) command(CMD_DISPLAY_DEFLECTED_SHAPE);
+        if (chance(0.3)) command(CMD_DISPLAY_FORCE_COLOURS);
+        for (int n = uniform(0, 4); n > 0; --n)
+            deliver({EventKind::Key, chance(0.2) ? 1 : 0, 0, uniform(1, 7)});
+        if (!program().state.memberTableOpen) command(CMD_DISPLAY_MEMBER_TABLE);
+        static constexpr MessageKind kTable[] = {MessageKind::TableRowSelected, MessageKind::TableRowOpened,
+                                                 MessageKind::TableSizeChosen, MessageKind::TableClosed};
+        for (int n = uniform(1, 4); n > 0 && program().state.memberTableOpen; --n) {
+            const int member =
+                uniform(chance(0.1) ? -2 : 1, program().model.memberCount + (chance(0.1) ? 3 : 0));
+            const MessageKind kind = kTable[uniform(0, chance(0.1) ? 3 : 2)];
+            deliver({EventKind::Table, member, uniform(0, 13), static_cast<int>(kind)});
+        }
+    }
 
     int someCommand() {
         const int r = uniform(0, 99);

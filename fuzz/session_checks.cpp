@@ -75,6 +75,27 @@ std::string recoveryFault(const HeadlessShell& shell, const Application& app, co
     return "";
 }
 
+std::string viewsFault(const HeadlessShell& shell, const Application& app) {
+    if (!shell.windowAlive() || app.window().history().isOpen()) return "";
+    const Program& program = app.program();
+    const std::optional<MemberTableContents>& table = shell.memberTable();
+    if (table.has_value() != program.state.memberTableOpen)
+        return "the member table and its menu item disagree";
+    if (table.has_value() != shell.isMenuItemChecked(CMD_DISPLAY_MEMBER_TABLE))
+        return "the member table's check mark is wrong";
+    if (table && int(table->rows.size()) != program.model.memberCount) {
+        return "the member table shows " + std::to_string(table->rows.size()) + " rows for " +
+               std::to_string(program.model.memberCount) + " members";
+    }
+    if (table && program.state.selectedMember <= program.model.memberCount &&
+        table->selectedMember != program.state.selectedMember)
+        return "the member table's selection is not the board's";
+    const ResultView view = app.window().resultView();
+    if (view.deflection && (view.deflectedCase < 1 || view.deflectedCase > view.deflection->caseCount))
+        return "the deflected shape shows a load case the analysis does not have";
+    return "";
+}
+
 // One file the event set out to write, and whether the program told the user it could not.
 struct SessionWatch::FileWrite {
     std::string path;       // what was to be written; empty when no path could be made

@@ -105,6 +105,11 @@ class HistoryWatch {
 // and at least one member, holding that bridge; gone once the window is. Returns the fault, or "".
 std::string recoveryFault(const HeadlessShell& shell, const Application& app, const std::string& tag);
 
+// The views of the results, checked between user actions: the member table is open exactly while
+// its menu item is checked and has one row per member, its selection the board's; the deflected
+// shape shows one of the analysis's load cases. Returns the fault, or "".
+std::string viewsFault(const HeadlessShell& shell, const Application& app);
+
 // Whether a menu command may write a file: Save, Save As, Calculate and Animate (their save
 // question), Make DXF, Make VRML and Print.
 bool commandMayWrite(int command);

@@ -253,13 +253,18 @@ void HeadlessShell::postTableMessage(MessageKind kind, int member, int value) {
     message.kind = kind;
     message.member = member;
     message.value = value;
-    if (memberTable_ && kind == MessageKind::TableRowSelected) memberTable_->selectedMember = member;
+    // Opening a row or changing its size selects it too, as a click on it does.
+    if (memberTable_ && kind != MessageKind::TableClosed && member >= 1 &&
+        size_t(member) <= memberTable_->rows.size())
+        memberTable_->selectedMember = member;
     if (kind == MessageKind::TableClosed) memberTable_.reset();
     post(message);
 }
 
 void HeadlessShell::showMemberTable(const MemberTableContents& contents) {
     memberTable_ = contents;
+    memberTables_.push_back(contents);
+    noteEvent(ShellEventKind::MemberTable, memberTables_.size() - 1);
 }
 
 void HeadlessShell::selectMemberTableRow(int member) {
@@ -268,6 +273,7 @@ void HeadlessShell::selectMemberTableRow(int member) {
 
 void HeadlessShell::showPicture(std::string_view title, const Surface& picture) {
     pictures_.emplace_back(std::string(title), picture);
+    noteEvent(ShellEventKind::Picture, pictures_.size() - 1);
 }
 
 void HeadlessShell::minimize() {

@@ -45,7 +45,16 @@ struct HeadlessOptions {
 };
 
 // What the user would notice, in the order it happened, pointing into the record lists below.
-enum class ShellEventKind : uint8_t { MessageBox, FileDialog, PrintDialog, Sound, Clipboard, Help };
+enum class ShellEventKind : uint8_t {
+    MessageBox,
+    FileDialog,
+    PrintDialog,
+    Sound,
+    Clipboard,
+    Help,
+    Picture,      // pictures()
+    MemberTable,  // shown or refreshed: memberTables()
+};
 
 struct ShellEvent {
     ShellEventKind kind;
@@ -257,8 +266,9 @@ class HeadlessShell final : public Shell {
     const std::vector<DisplayModeRecord>& displayModeRequests() const { return displayModes_; }
     const std::vector<std::string>& deliveredFiles() const { return deliveredFiles_; }
     int framesPresented() const { return framesPresented_; }
-    // The member table as last shown, or nothing while it is closed.
+    // The member table as last shown, or nothing while it is closed; and each time it was shown.
     const std::optional<MemberTableContents>& memberTable() const { return memberTable_; }
+    const std::vector<MemberTableContents>& memberTables() const { return memberTables_; }
     // The pictures shown by showPicture, with their titles, oldest first.
     const std::vector<std::pair<std::string, Surface>>& pictures() const { return pictures_; }
 
@@ -322,5 +332,6 @@ class HeadlessShell final : public Shell {
     std::vector<PrintDialogRecord> printDialogRecords_;
     std::vector<ShellEvent> events_;
     std::optional<MemberTableContents> memberTable_;
+    std::vector<MemberTableContents> memberTables_;
     std::vector<std::pair<std::string, Surface>> pictures_;
 };

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/chart_canvas.h"
-#include "cli/force_chart.h"
+#include "grading/chart_canvas.h"
+#include "grading/force_chart.h"
 #include "cli/forces.h"
 #include "files/bridge_file.h"
 #include "tests/support/cli_run.h"

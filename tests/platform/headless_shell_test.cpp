@@ -52,6 +52,11 @@ class TestProcedure final : public WindowProcedure {
             case MessageKind::PointerMove:
             case MessageKind::LeftButtonDown:
             case MessageKind::LeftButtonUp:
+            case MessageKind::Key:
+            case MessageKind::TableRowSelected:
+            case MessageKind::TableSizeChosen:
+            case MessageKind::TableRowOpened:
+            case MessageKind::TableClosed:
                 break;
         }
         return MessageResult::Handled;

@@ -1,6 +1,6 @@
 // The SVG and raster chart canvases. SVG numbers carry one decimal; the raster rounds to the
 // nearest pixel.
-#include "cli/chart_canvas.h"
+#include "grading/chart_canvas.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,13 +1,13 @@
 // Layout and drawing of the forces chart, once for both canvases. Every member's panel is scaled
 // to take in its forces, both its allowables and zero, so the margin to failure shows at a glance.
-#include "cli/force_chart.h"
+#include "grading/force_chart.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "cli/chart_canvas.h"
 #include "files/text_output.h"
+#include "grading/chart_canvas.h"
 #include "model/bridge_model.h"
 #include "model/format_significant.h"
 

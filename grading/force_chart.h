@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "cli/forces.h"
+#include "grading/force_table.h"
 #include "platform/raster/surface.h"
 
 // An SVG document. Marks carry classes a reader can find them by: groups "member" (with

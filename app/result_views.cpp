@@ -1,0 +1,216 @@
+// The views of the results in the Display menu: members in the colours of their forces, the
+// deflected shape with its load cases, the member table beside the board, and the chart of one
+// member's force along the truck's path.
+#include <string>
+
+#include "app/main_window.h"
+#include "grading/force_chart.h"
+#include "model/editing.h"
+#include "model/hit_tests.h"
+#include "resources/menu_resource.h"
+
+namespace {
+
+constexpr char kForceColoursSetting[] = "force-colours";
+constexpr uint32_t kDoubleClickMs = 500;
+
+}  // namespace
+
+// ---- The options
+
+void MainWindow::toggleForceColours() {
+    AppState& state = program_.state;
+    state.forceColours = !state.forceColours;
+    shell_.checkMenuItem(CMD_DISPLAY_FORCE_COLOURS, state.forceColours);
+    shell_.store(StoreKind::Configuration, kForceColoursSetting, state.forceColours ? "1\n" : "0\n");
+    repaint();
+}
+
+void MainWindow::toggleDeflectedShape() {
+    AppState& state = program_.state;
+    state.deflectedShape = !state.deflectedShape;
+    shell_.checkMenuItem(CMD_DISPLAY_DEFLECTED_SHAPE, state.deflectedShape);
+    repaint();
+}
+
+void MainWindow::toggleMemberTable() {
+    AppState& state = program_.state;
+    state.memberTableOpen = !state.memberTableOpen;
+    shell_.checkMenuItem(CMD_DISPLAY_MEMBER_TABLE, state.memberTableOpen);
+    if (state.memberTableOpen) {
+        showMemberTable();
+    } else {
+        shell_.closeMemberTable();
+        tableShownFor_.reset();
+    }
+}
+
+void MainWindow::restoreResultViews() {
+    const std::optional<std::string> kept = shell_.loadStored(StoreKind::Configuration, kForceColoursSetting);
+    program_.state.forceColours = kept && kept->starts_with("1");
+    shell_.checkMenuItem(CMD_DISPLAY_FORCE_COLOURS, program_.state.forceColours);
+}
+
+// ---- Results and the bridge they belong to
+
+void MainWindow::keepAnalysis() {
+    collectCaseDisplacements(program_.model, program_.results, program_.workspace, program_.deflection);
+    program_.state.deflectedCase =
+        static_cast<int16_t>(caseWithLargestDeflection(program_.model, program_.deflection));
+    resultsCurrent_ = true;
+    analysedInMessage_ = true;
+    ++analysisCount_;
+}
+
+void MainWindow::followBridgeWithViews() {
+    // Any change of the bridge but the repair an analysis makes first leaves its results behind.
+    if (history_.version() != seenVersion_ && !analysedInMessage_) {
+        resultsCurrent_ = false;
+        program_.deflection.caseCount = 0;
+    }
+    seenVersion_ = history_.version();
+    analysedInMessage_ = false;
+    if (!program_.state.memberTableOpen) return;
+    const bool results = resultsCurrent_ && program_.state.mode == Mode::Review;
+    if (tableShownFor_ != std::tuple(history_.version(), analysisCount_, results)) {
+        showMemberTable();
+    } else if (tableSelection_ != program_.state.selectedMember) {
+        tableSelection_ = program_.state.selectedMember;
+        shell_.selectMemberTableRow(tableSelection_);
+    }
+}
+
+ResultView MainWindow::resultView() const {
+    ResultView view;
+    const AppState& state = program_.state;
+    if (!resultsCurrent_ || state.mode != Mode::Review || program_.results.bridgeUnstable) return view;
+    view.forceColours = state.forceColours;
+    view.results = &program_.results;
+    if (state.deflectedShape && program_.deflection.caseCount > 0) {
+        view.deflection = &program_.deflection;
+        view.deflectedCase = state.deflectedCase;
+    }
+    return view;
+}
+
+// ---- The member table
+
+void MainWindow::showMemberTable() {
+    const AppState& state = program_.state;
+    const bool results = resultsCurrent_ && state.mode == Mode::Review;
+    const RowResults rowResults = !results                          ? RowResults::None
+                                  : program_.results.bridgeUnstable ? RowResults::Unstable
+                                                                    : RowResults::Analysed;
+    MemberRows& rows = program_.memberRows;
+    fillMemberRows(program_.model, program_.results, rowResults, rows);
+    MemberTableContents contents;
+    contents.title = std::string("Members of ") + program_.model.bridgeName;
+    contents.headings.assign(MEMBER_TABLE_HEADINGS.begin(), MEMBER_TABLE_HEADINGS.end());
+    contents.rows.reserve(rows.count);
+    for (int i = 1; i <= rows.count; ++i) {
+        const auto texts = memberRowTexts(rows.rows[i], rowResults);
+        const auto keys = memberRowSortKeys(rows.rows[i], rowResults);
+        std::vector<TableCell>& cells = contents.rows.emplace_back(MEMBER_TABLE_COLUMNS);
+        for (int c = 0; c < MEMBER_TABLE_COLUMNS; ++c) cells[c] = {texts[c], keys[c]};
+    }
+    contents.sizeColumn = MEMBER_TABLE_SIZE_COLUMN;
+    for (int size = 1; size <= MEMBER_SIZE_COUNT; ++size)
+        contents.sizeChoices.push_back(std::to_string(size));
+    contents.selectedMember = state.selectedMember <= rows.count ? state.selectedMember : 0;
+    shell_.showMemberTable(contents);
+    tableShownFor_ = std::tuple(history_.version(), analysisCount_, results);
+    tableSelection_ = contents.selectedMember;
+}
+
+void MainWindow::onTableMessage(const WindowMessage& message) {
+    AppState& state = program_.state;
+    BridgeModel& model = program_.model;
+    const int member = message.member;
+    if (message.kind == MessageKind::TableClosed) {
+        state.memberTableOpen = false;
+        tableShownFor_.reset();
+        shell_.checkMenuItem(CMD_DISPLAY_MEMBER_TABLE, false);
+        return;
+    }
+    if (member < 1 || member > model.memberCount) return;  // a table the bridge has left behind
+    state.selectedMember = static_cast<int16_t>(member);
+    tableSelection_ = member;
+    switch (message.kind) {
+        case MessageKind::TableRowSelected:
+            if (state.mode == Mode::Review && resultViewShown(resultView())) {
+                repaint();
+            } else if (ready_) {
+                Surface& window = shell_.windowSurface();
+                drawBridge(window, model);
+                highlightMember(window, model, member);
+                if (state.mode == Mode::Review) {
+                    showMemberResults(window, model, state.selectedMember,
+                                      program_.results.bridgeUnstable != 0);
+                }
+            }
+            break;
+        case MessageKind::TableSizeChosen:
+            if (message.value < 1 || message.value > MEMBER_SIZE_COUNT ||
+                message.value == model.members[member].size)
+                break;
+            // As Members / Change Size does it, with the results of the old size put away.
+            model.savedFlag = 0;
+            setMemberSize(model, member, message.value);
+            clearResults(model, model.memberCount);
+            updateGeometry(model, program_.memberSizes);
+            selectTool(Mode::Build);
+            repaint();
+            break;
+        case MessageKind::TableRowOpened:
+            if (state.mode == Mode::Review && resultsCurrent_ && !program_.results.bridgeUnstable) {
+                repaint();
+                showForceChart(member);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// ---- Keys, presses and the chart
+
+void MainWindow::onKey(KeyName key, bool shift) {
+    (void)shift;
+    AppState& state = program_.state;
+    const ResultView view = resultView();
+    if (view.deflection == nullptr) return;
+    const int step = key == KeyName::Right ? 1 : key == KeyName::Left ? -1 : 0;
+    if (step == 0) return;
+    state.deflectedCase =
+        static_cast<int16_t>(neighbourCase(program_.model, program_.deflection, state.deflectedCase, step));
+    repaint();
+}
+
+bool MainWindow::pressOnResultView(Point pointer) {
+    AppState& state = program_.state;
+    const ResultView view = resultView();
+    if (view.deflection != nullptr) {
+        const int loadCase = caseAtPoint(program_.model, program_.deflection, pointer);
+        if (loadCase != 0) {
+            state.deflectedCase = static_cast<int16_t>(loadCase);
+            repaint();
+            return true;
+        }
+    }
+    if (!resultsCurrent_ || program_.results.bridgeUnstable) return false;
+    const int member = findMemberAt(program_.model, BoardPoint{pointer.x, pointer.y});
+    const uint32_t now = shell_.tickCount();
+    const bool second = member != 0 && member == lastPressMember_ && now - lastPressTick_ <= kDoubleClickMs;
+    lastPressMember_ = second ? 0 : member;
+    lastPressTick_ = now;
+    if (!second) return false;
+    showForceChart(member);
+    return true;
+}
+
+void MainWindow::showForceChart(int member) {
+    const ForceTable table = forceTableOf(program_.model, program_.results, program_.options, member);
+    const std::string title = "Member " + std::to_string(member) + " of " + program_.model.bridgeName +
+                              ": force along the truck's path";
+    shell_.showPicture(title, forcesPicture(table, program_.model.bridgeName));
+}
