@@ -179,8 +179,7 @@ var TrussmillLibrary = {
       TM.board.style.height = (width * TM.boardHeight / TM.boardWidth) + 'px';
       document.getElementById('window').style.width = TM.board.style.width;
       TM.placePanels();
-      var picture = document.getElementById('picture');
-      if (picture && picture.open) TM.placePicture(picture.offsetLeft, picture.offsetTop);
+      TM.fitPicture();
       // A move to a screen of another scale changes the fit.
       if (TM.ratioQuery) TM.ratioQuery.removeEventListener('change', TM.fitBoard);
       TM.ratioQuery = window.matchMedia('(resolution: ' + ratio + 'dppx)');
@@ -879,6 +878,23 @@ var TrussmillLibrary = {
       return dialog;
     },
 
+    // Whole device pixels a picture pixel where they fit the page's width, smoothly narrower where
+    // not even one does; the window kept inside the page.
+    fitPicture: function() {
+      var dialog = document.getElementById('picture');
+      if (!dialog || !dialog.open) return;
+      var canvas = dialog.querySelector('canvas');
+      var ratio = window.devicePixelRatio || 1;
+      var room = document.documentElement.clientWidth - 2;  // the window's border
+      var scale = TM.devicePixelsAt(1);
+      while (scale > 1 && canvas.width * scale / ratio > room) --scale;
+      var width = Math.min(canvas.width * scale / ratio, room);
+      canvas.classList.toggle('smooth', width < canvas.width * scale / ratio);
+      canvas.style.width = width + 'px';
+      canvas.style.height = (width * canvas.height / canvas.width) + 'px';
+      TM.placePicture(dialog.offsetLeft, dialog.offsetTop);
+    },
+
     placePicture: function(left, top) {
       var dialog = document.getElementById('picture');
       var room = document.documentElement;
@@ -1436,21 +1452,12 @@ var TrussmillLibrary = {
     canvas.height = height;
     var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
     canvas.getContext('2d', {alpha: false}).putImageData(new ImageData(pixels, width, height), 0, 0);
-    // Whole device pixels a picture pixel where they fit, smoothly narrower where not even one does.
-    var ratio = window.devicePixelRatio || 1;
-    var room = document.documentElement.clientWidth - 8;
-    var scale = TM.devicePixelsAt(1);
-    while (scale > 1 && width * scale / ratio > room) --scale;
-    var shown = Math.min(width * scale / ratio, room);
-    canvas.classList.toggle('smooth', shown < width * scale / ratio);
-    canvas.style.width = shown + 'px';
-    canvas.style.height = (shown * height / width) + 'px';
     if (!dialog.open) {
       dialog.show();
       // The first time at the page's lower right, later where the user left it.
-      if (!dialog.style.left) TM.placePicture(1e6, 1e6);
+      if (!dialog.style.left) dialog.style.left = dialog.style.top = '100000px';
     }
-    TM.placePicture(dialog.offsetLeft, dialog.offsetTop);
+    TM.fitPicture();
     dialog.querySelector('.close').focus();
   },
 

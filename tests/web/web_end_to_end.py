@@ -671,14 +671,15 @@ def views_of_the_results(page):
     rows = "[...document.querySelectorAll('#members tbody tr')]"
     page.wait_until(f"{rows}.length > 0", 10, "the member table")
     members = json.loads(subprocess.run([CLI, "members", sample, "--json"], capture_output=True, text=True,
-                                        check=True).stdout)["members"]
+                                        check=True).stdout)
     shown = page.evaluate(f"{rows}.map((r) => [...r.cells].map((c) => c.querySelector('select') ?"
                           " Number(c.querySelector('select').value) : c.textContent))")
     five = members[4]
-    force = f"{abs(five['force']):.2f} {'T' if five['force'] > 0 else 'C'}"
+    force, sense = shown[4][5].split()
     if len(shown) != len(members) or shown[4][:4] != [str(five["index"]), str(five["startJoint"]),
                                                       str(five["endJoint"]), five["size"]] or \
-            shown[4][5] != force or shown[4][10] != five["status"]:
+            abs(float(force) - abs(five["force"])) > 5e-4 * abs(five["force"]) or \
+            sense != "TC"[five["force"] < 0] or shown[4][10] != five["status"]:
         fail(f"the table shows {len(shown)} rows, member 5 as {shown[4]}, where members --json has {five}")
     # Copy: the rows as shown, as `members` writes them.
     page.evaluate("navigator.clipboard.writeText = (text) => { window.copied = text; return Promise.resolve(); }")
@@ -724,8 +725,11 @@ def views_of_the_results(page):
     # After Calculate, a double click on a row opens the chart of its member's force.
     menus.choose(["Mode", "Calculate"], "click")
     board.settle(60)
-    x, y = centre(page, "#members tbody tr:nth-child(3) td:nth-child(2)")
-    member = page.evaluate(f"{rows}[2].member")
+    # (member 1's, which stays selected for the board's pictures below)
+    row = page.evaluate(f"{rows}.findIndex((r) => r.member === 1)") + 1
+    page.evaluate(f"document.querySelector('#members tbody tr:nth-child({row})').scrollIntoView({{block: 'nearest'}})")
+    x, y = centre(page, f"#members tbody tr:nth-child({row}) td:nth-child(2)")
+    member = 1
     for clicks in (1, 2):
         page.mouse("mousePressed", x, y, buttons=1, clicks=clicks)
         page.mouse("mouseReleased", x, y, clicks=clicks)
