@@ -623,7 +623,19 @@ def firefox_core():
                     f"release 190 290\npng {drawn}\n")
         subprocess.run([CLI, "replay", script, "--open", sample], check=True)
         same_pixels(page, drawn, "firefox-drawn")
-        print("in Firefox too: a sample opened by its link, Calculate by mouse, a member drawn")
+        # The member table by mouse: a row for each member (the sample's and the one drawn), one
+        # selected by a click, then closed.
+        menus.choose(["Display", "Member Table"], "click")
+        rows = "document.querySelectorAll('#members tbody tr')"
+        count = page.wait_until(f"{rows}.length", 10, "the member table in Firefox")
+        menus.click(*centre(page, "#members tbody tr:nth-child(3) td"))
+        selected = page.wait_until("document.querySelector('#members tr[aria-selected=true]')?.member", 5,
+                                   "a row selected in Firefox")
+        menus.click(*centre(page, "#members .buttons button:last-child"))
+        expected = subprocess.run([CLI, "members", sample], capture_output=True, text=True, check=True).stdout
+        if count != expected.count("\n") or selected != 3 or menus.checked(["Display", "Member Table"]):
+            fail(f"in Firefox the table shows {count} rows, selects {selected}, is left checked")
+        print("in Firefox too: a sample opened by its link, Calculate by mouse, a member drawn, the member table")
     finally:
         firefox.close()
         server.shutdown()
@@ -695,9 +707,7 @@ def views_of_the_results(page):
             fail(f"after {clicks} click(s) on Length the rows are in the order {page.evaluate(f'{rows}.map((r) => r.member)')}")
     # A tap on a row selects its member on the board; member 1's is the board `render --review` draws.
     review = os.path.join(OUT, "PRATT-review.png")
-    def tap(row):
-        page.evaluate(f"document.querySelector('#members tbody tr:nth-child({row})').scrollIntoView({{block: 'nearest'}})")
-        menus.tap(*centre(page, f"#members tbody tr:nth-child({row})"))
+    tap = lambda row: menus.tap(*centre(page, f"#members tbody tr:nth-child({row})"))  # noqa: E731
 
     tap(1)
     board.settle()
@@ -727,7 +737,6 @@ def views_of_the_results(page):
     board.settle(60)
     # (member 1's, which stays selected for the board's pictures below)
     row = page.evaluate(f"{rows}.findIndex((r) => r.member === 1)") + 1
-    page.evaluate(f"document.querySelector('#members tbody tr:nth-child({row})').scrollIntoView({{block: 'nearest'}})")
     x, y = centre(page, f"#members tbody tr:nth-child({row}) td:nth-child(2)")
     member = 1
     for clicks in (1, 2):
@@ -771,9 +780,10 @@ def views_of_the_results(page):
 
 
 def centre(page, selector):
-    """The centre of the element the selector finds, on the page."""
-    return page.evaluate(f"(() => {{ const r = document.querySelector({json.dumps(selector)})"
-                         ".getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+    """The centre of the element the selector finds, scrolled into view as a user would."""
+    return page.evaluate(f"(() => {{ const e = document.querySelector({json.dumps(selector)});"
+                         " e.scrollIntoView({block: 'nearest'}); const r = e.getBoundingClientRect();"
+                         " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
 
 
 def narrow_windows(page):
