@@ -133,8 +133,10 @@ void MainWindow::onCommand(int command) {
             toggleGrid();
             break;
         case CMD_DISPLAY_REFRESH:
-            // No member is drawn as failed any more.
+            // No member is drawn as failed any more, and the views show no results.
             clearResults(model, model.memberCount);
+            resultsCurrent_ = false;
+            program_.deflection.caseCount = 0;
             repaint();
             break;
         case CMD_DISPLAY_RESET_WINDOW:

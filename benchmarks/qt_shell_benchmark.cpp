@@ -22,6 +22,7 @@
 #include "app/program.h"
 #include "app/program_pictures.h"
 #include "display/board.h"
+#include "display/member_table.h"
 #include "platform/qt/qt_shell.h"
 #include "tests/analysis/analysis_bridges.h"
 
@@ -210,6 +211,37 @@ void BM_DrawMemberWithTheProgram(benchmark::State& state) {
     settle();
 }
 BENCHMARK(BM_DrawMemberWithTheProgram)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+// The member table window filled with the 150 rows of the largest bridge, as the program shows
+// it after every change: the rows made, the item view filled and sorted, the window shown.
+void BM_MemberTableWindowLargestBridge(benchmark::State& state) {
+    Desktop desktop;
+    TestBridge bridge = largestLegalBridge(JointOrder::DeckFirst);
+    auto results = std::make_unique<AnalysisResults>();
+    auto workspace = std::make_unique<AnalysisWorkspace>();
+    analyzeBridge(bridge.model, AnalysisOptions{1, 1, 1, 1}, *results, *workspace);
+    auto rows = std::make_unique<MemberRows>();
+    for (auto _ : state) {
+        fillMemberRows(bridge.model, *results, RowResults::Analysed, *rows);
+        MemberTableContents contents;
+        contents.title = "Members of LARGEST";
+        contents.headings.assign(MEMBER_TABLE_HEADINGS.begin(), MEMBER_TABLE_HEADINGS.end());
+        for (int i = 1; i <= rows->count; ++i) {
+            const auto texts = memberRowTexts(rows->rows[i], RowResults::Analysed);
+            const auto keys = memberRowSortKeys(rows->rows[i], RowResults::Analysed);
+            auto& cells = contents.rows.emplace_back(MEMBER_TABLE_COLUMNS);
+            for (int c = 0; c < MEMBER_TABLE_COLUMNS; ++c)
+                cells[size_t(c)] = {texts[size_t(c)], keys[size_t(c)]};
+        }
+        contents.sizeColumn = MEMBER_TABLE_SIZE_COLUMN;
+        for (int size = 1; size <= 12; ++size) contents.sizeChoices.push_back(std::to_string(size));
+        contents.selectedMember = 1 + int(state.iterations() % 150);
+        desktop.shell.showMemberTable(contents);
+        QCoreApplication::processEvents();
+    }
+    desktop.shell.closeMemberTable();
+}
+BENCHMARK(BM_MemberTableWindowLargestBridge)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -48,7 +48,7 @@ bool paintBoard(Surface& window, DrawingResources& resources, const BridgeModel&
     drawPanelHeadings(window, model, inputs.panel, selectedMember, panels);
     // Slots past memberCount hold deleted members: an empty bridge highlights nothing.
     if (inputs.panel.reviewMode && selectedMember <= model.memberCount)
-        highlightMember(window, model, selectedMember);
+        highlightResultMember(window, model, inputs.view, selectedMember);
     saveOverlay(window, resources.overlay);
     return inputs.gridOn;
 }

@@ -199,6 +199,21 @@ void drawResultView(Surface& window, const DrawingResources& resources, const Br
     }
 }
 
+void highlightResultMember(Surface& window, const BridgeModel& model, const ResultView& view, int member) {
+    const bool deflected = view.deflection != nullptr && view.deflectedCase >= 1 &&
+                           view.deflectedCase <= view.deflection->caseCount;
+    if (!deflected) {
+        highlightMember(window, model, member);
+        return;
+    }
+    const KeptDrawingState kept(window);
+    const CaseDisplacements& d = *view.deflection;
+    const DeflectedScale scale = deflectedScaleOf(model, d, view.deflectedCase);
+    const Member& m = model.members[member];
+    stroke(window, deflectedJoint(model, d, view.deflectedCase, scale, m.startJoint),
+           deflectedJoint(model, d, view.deflectedCase, scale, m.endJoint), HIGHLIGHT_COLOR, 1);
+}
+
 DeflectedScale deflectedScaleOf(const BridgeModel& model, const CaseDisplacements& d, int k) {
     DeflectedScale scale{0.0, 0, 0.0, 0.0};
     for (int j = 1; j <= model.jointCount; ++j) {

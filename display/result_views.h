@@ -40,6 +40,10 @@ Color forceColor(double force, double ratioPercent);
 void drawResultView(Surface& window, const DrawingResources& resources, const BridgeModel& model,
                     const ResultView& view);
 
+// The Review selection in yellow over what the view drew: on the member as displaced in the
+// deflected shape, else where it stands.
+void highlightResultMember(Surface& window, const BridgeModel& model, const ResultView& view, int member);
+
 // How one load case's deflected shape is drawn.
 struct DeflectedScale {
     double largestIn;      // inches, the largest joint displacement of the case

@@ -4,6 +4,7 @@
 #include "platform/qt/board_view.h"
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -188,6 +189,51 @@ void BoardView::mousePressEvent(QMouseEvent* event) {
 
 void BoardView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) sendPointer(MessageKind::LeftButtonUp, event);
+}
+
+void BoardView::keyPressEvent(QKeyEvent* event) {
+    KeyName key = KeyName::None;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            key = KeyName::Left;
+            break;
+        case Qt::Key_Right:
+            key = KeyName::Right;
+            break;
+        case Qt::Key_Up:
+            key = KeyName::Up;
+            break;
+        case Qt::Key_Down:
+            key = KeyName::Down;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            key = KeyName::Enter;
+            break;
+        case Qt::Key_Escape:
+            key = KeyName::Escape;
+            break;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            key = KeyName::Tab;
+            break;
+        default:
+            break;
+    }
+    // Keys with Ctrl or Alt belong to the menus.
+    if (key == KeyName::None || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    WindowMessage message;
+    message.kind = MessageKind::Key;
+    message.key = key;
+    message.shift = (event->modifiers() & Qt::ShiftModifier) != 0 || event->key() == Qt::Key_Backtab;
+    sink_.pointerMessage(message);
+}
+
+bool BoardView::focusNextPrevChild(bool) {
+    return false;
 }
 
 bool BoardView::event(QEvent* event) {

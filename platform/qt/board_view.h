@@ -8,7 +8,7 @@
 
 #include "platform/shell.h"
 
-// Where the view sends the pointer messages it makes.
+// Where the view sends the pointer and key messages it makes.
 class PointerSink {
   public:
     virtual ~PointerSink() = default;
@@ -51,6 +51,9 @@ class BoardView final : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The board's keys (KeyName) become Key messages; Tab stays on the board.
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     bool event(QEvent* event) override;
 
   private:

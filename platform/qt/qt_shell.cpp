@@ -16,6 +16,7 @@
 
 #include "platform/qt/help_window.h"
 #include "platform/qt/instance_lock.h"
+#include "platform/qt/result_windows.h"
 #include "platform/qt/state_writer.h"
 #include "platform/raster/bmp.h"
 #include "platform/user_files.h"
@@ -28,17 +29,11 @@ namespace {
 // How often a synchronous sound that has outlasted its length looks again whether it has ended.
 constexpr uint32_t SOUND_POLL_MS = 10;
 
-QImage imageOf(const Surface& surface) {
-    const QImage shared(reinterpret_cast<const uchar*>(surface.pixels().data()), surface.width(),
-                        surface.height(), surface.width() * 4, QImage::Format_RGB32);
-    return shared.copy();
-}
-
 QPixmap pictureResource(const char* name) {
     const EmbeddedResource* resource = findResource(name);
     Surface picture;
     if (!resource || decodeBmp(resource->bytes(), picture) != BmpStatus::Ok) return {};
-    return QPixmap::fromImage(imageOf(picture));
+    return QPixmap::fromImage(imageOfSurface(picture));
 }
 
 QIcon programIcon() {
@@ -231,6 +226,8 @@ void QtShell::destroyWindow() {
     delete window_;
     window_ = nullptr;
     if (help_) help_->close();
+    if (table_) table_->closeQuietly();
+    if (picture_) picture_->close();
 }
 
 void QtShell::deliver(const WindowMessage& message) {
@@ -434,7 +431,7 @@ LocalTime QtShell::localTime() {
 // ---- Clipboard and help
 
 void QtShell::copyImageToClipboard(const Surface& image) {
-    QGuiApplication::clipboard()->setImage(imageOf(image));
+    QGuiApplication::clipboard()->setImage(imageOfSurface(image));
 }
 
 void QtShell::showHelp(std::string_view helpFile) {
@@ -442,6 +439,25 @@ void QtShell::showHelp(std::string_view helpFile) {
     if (!page || page->kind != ResourceKind::HelpPage) return;
     if (!help_) help_ = std::make_unique<HelpWindow>();
     help_->showPage(QString::fromUtf8(reinterpret_cast<const char*>(page->begin), qsizetype(page->size())));
+}
+
+void QtShell::showMemberTable(const MemberTableContents& contents) {
+    if (!table_) table_ = std::make_unique<MemberTableWindow>([this](const WindowMessage& m) { post(m); });
+    table_->showContents(contents, window_);
+}
+
+void QtShell::selectMemberTableRow(int member) {
+    if (table_) table_->selectMember(member);
+}
+
+void QtShell::closeMemberTable() {
+    if (table_) table_->closeQuietly();
+}
+
+void QtShell::showPicture(std::string_view title, const Surface& picture) {
+    if (!picture_) picture_ = std::make_unique<PictureWindow>();
+    picture_->showPicture(QString::fromUtf8(title.data(), qsizetype(title.size())), picture,
+                          window_ ? window_->view().zoom() : 1, window_);
 }
 
 std::optional<std::string> QtShell::loadStored(StoreKind kind, std::string_view name) {

@@ -22,6 +22,8 @@ class QDialog;
 class QEventLoop;
 class HelpWindow;
 class InstanceLock;
+class MemberTableWindow;
+class PictureWindow;
 class StateWriter;
 
 struct QtShellOptions {
@@ -91,6 +93,11 @@ class QtShell final : public Shell, private WindowSink {
     void copyImageToClipboard(const Surface& image) override;
     // The embedded page in the help window.
     void showHelp(std::string_view helpFile) override;
+    // Windows of their own beside the main window (platform/qt/result_windows.h).
+    void showMemberTable(const MemberTableContents& contents) override;
+    void selectMemberTableRow(int member) override;
+    void closeMemberTable() override;
+    void showPicture(std::string_view title, const Surface& picture) override;
     // In the user's configuration and state folders (platform/user_files.h). State is written
     // and removed by a StateWriter, off the window's thread, writes at most once a second; all of
     // it is in place once the shell is destroyed.
@@ -117,6 +124,8 @@ class QtShell final : public Shell, private WindowSink {
     }
     ShellWindow* mainWindow() const { return window_; }
     HelpWindow* helpWindow() const { return help_.get(); }
+    MemberTableWindow* memberTableWindow() const { return table_.get(); }
+    PictureWindow* pictureWindow() const { return picture_.get(); }
 
   private:
     struct Queued {
@@ -175,6 +184,8 @@ class QtShell final : public Shell, private WindowSink {
     std::string tag_;  // this process's tag, once asked for
     SoundPlayer sound_;
     std::unique_ptr<HelpWindow> help_;
+    std::unique_ptr<MemberTableWindow> table_;
+    std::unique_ptr<PictureWindow> picture_;
     QString lastFolder_;  // where the last file dialog was answered; the next one opens there
     std::function<void(QDialog&)> dialogHook_;
     std::function<void()> firstFrame_;

@@ -46,6 +46,64 @@ TEST(Cli, AnalysesTheSampleBridges) {
     EXPECT_NE(heavy.out.find("Bridge Failed"), std::string::npos);
 }
 
+// members --csv says what analyze --json says of every member (the same numbers, ratios and
+// verdicts, written the same way), and names the roadbed joint furthest left whose load case gives
+// the design force; with the minimum force option a member may have none. JSON has the same rows.
+TEST(Cli, TheMemberTableAgreesWithTheAnalysis) {
+    for (const char* flags : {"", "--deck-weight ", "--min-force "}) {
+        for (const char* name : {"PRATT.BRG", "DECK.BRG"}) {
+            SCOPED_TRACE(std::string(flags) + name);
+            const CliRun json = cli(std::string("analyze --json ") + flags + example(name));
+            const CliRun csv = cli(std::string("members --csv ") + flags + example(name));
+            ASSERT_EQ(csv.status, 0) << csv.err;
+            TestBridge b;
+            ASSERT_TRUE(loadBridgeFile(example(name).c_str(), b.model, b.sizes).ok());
+            std::istringstream rows(csv.out);
+            std::string row;
+            std::getline(rows, row);
+            EXPECT_EQ(row,
+                      "index,startJoint,endJoint,size,length,force,allowableTension,allowableCompression,"
+                      "forceRatio,governingJoint,status");
+            int count = 0;
+            while (std::getline(rows, row)) {
+                std::vector<std::string> f;
+                std::stringstream fields(row);
+                for (std::string field; std::getline(fields, field, ',');) f.push_back(field);
+                if (row.back() == ',') f.push_back("");
+                ASSERT_EQ(f.size(), 11u) << row;
+                ++count;
+                EXPECT_EQ(f[0], std::to_string(count));
+                EXPECT_NE(json.out.find("\"force\":" + f[5] + ",\"allowableTension\":" + f[6] +
+                                        ",\"allowableCompression\":" + f[7] + ",\"forceRatio\":" + f[8]),
+                          std::string::npos)
+                    << row;
+                EXPECT_EQ(f[10], std::stod(f[8]) == 1000.0 ? "FAIL" : "ok") << row;
+                if (f[9].empty()) {
+                    EXPECT_TRUE(std::string(flags) == "--min-force " || std::stod(f[5]) == 0) << row;
+                    continue;
+                }
+                const int governing = std::stoi(f[9]);
+                ASSERT_EQ(b.model.joints[governing].kind, JointKind::Roadbed) << row;
+                // Its load case gives the force: the truck on that joint, found among the case forces
+                // analyze lists for the member in joint order.
+                const size_t at = json.out.find("\"index\":" + f[0] + ",\"startJoint\"");
+                const size_t cases = json.out.find("\"caseForces\":[", at) + 14;
+                std::stringstream list(json.out.substr(cases, json.out.find(']', cases) - cases));
+                int k = 0;
+                std::string force;
+                for (int j = 1; j <= governing; ++j) {
+                    if (b.model.joints[j].kind == JointKind::Roadbed) ++k, std::getline(list, force, ',');
+                }
+                EXPECT_EQ(force, f[5]) << row << " (case " << k << ")";
+            }
+            EXPECT_EQ(count, b.model.memberCount);
+            const CliRun asJson = cli(std::string("members --json ") + flags + example(name));
+            EXPECT_EQ(lines(asJson.out), 1);
+            EXPECT_EQ(asJson.out.find("[{\"index\":1,\"startJoint\":"), 0u);
+        }
+    }
+}
+
 TEST(Cli, JsonOfTheHandSolvedTruss) {
     const std::string dir = scratch("json");
     TestBridge b = workedExampleBridge();
@@ -61,6 +119,11 @@ TEST(Cli, JsonOfTheHandSolvedTruss) {
     // Member 1 carries +120 kips with the truck on joint 2, at 19.16 percent.
     EXPECT_NE(r.out.find("\"forceRatio\":19.157"), std::string::npos);
     EXPECT_NE(r.out.find("\"caseForces\":[120.00000"), std::string::npos);
+    // Each joint's displacements, one [dx, dy] per case: the left support holds both ways, the
+    // right one vertically; 1.334 in is the last case's largest.
+    EXPECT_NE(r.out.find("\"liveLoad\":0,\"caseDisplacements\":[[0,0],[0,0],[0,0]]}"), std::string::npos);
+    EXPECT_NE(r.out.find(",0],["), std::string::npos);  // the right support's dy
+    EXPECT_NE(r.out.find(",-1.334"), std::string::npos);
 
     // A bridge the check stops: the message, null results, no load cases.
     b.joint(300, 80);  // attached to nothing
@@ -70,6 +133,7 @@ TEST(Cli, JsonOfTheHandSolvedTruss) {
                              "\"maxDeflection\":null,\"overallEfficiency\":null"),
               std::string::npos);
     EXPECT_NE(loose.out.find("\"caseForces\":[]"), std::string::npos);
+    EXPECT_NE(loose.out.find("\"caseDisplacements\":[]"), std::string::npos);
 
     // An empty bridge stops at "No Bridge!".
     TestBridge empty;

@@ -11,6 +11,7 @@
 #include "analysis/member_sizes.h"
 #include "cli/replay_script.h"
 #include "files/bridge_file.h"
+#include "platform/shell.h"
 #include "tests/support/cli_run.h"
 
 namespace {
@@ -65,10 +66,10 @@ TEST(ReplayScript, ReadsEveryEventAndRefusesBadLines) {
         parseReplayScript("# a demo\r\n\n  press 150 250 # the left support\r\n"
                           "drag -5 30000\nrelease 200 250\nmove 1 2\ncommand 5002\n"
                           "answer yes\nchoose /tmp/a b#1.BRG\ncancel-file\nprint no\n"
-                          "close\nwait 1700\npng out.png",
+                          "close\nwait 1700\npng out.png\nkey Shift+Tab\ntable size 3 7\ntable close",
                           events, bad, reason))
         << reason;
-    ASSERT_EQ(events.size(), 12u);
+    ASSERT_EQ(events.size(), 15u);
     EXPECT_EQ(events[0].kind, ReplayEventKind::Press);
     EXPECT_EQ(events[0].x, 150);
     EXPECT_EQ(events[0].line, 3);
@@ -78,11 +79,18 @@ TEST(ReplayScript, ReadsEveryEventAndRefusesBadLines) {
     EXPECT_EQ(events[8].value, 0);
     EXPECT_EQ(events[10].value, 1700);
     EXPECT_EQ(events[11].text, "out.png");
+    EXPECT_EQ(events[12].value, long(KeyName::Tab));
+    EXPECT_EQ(events[12].x, 1);  // with Shift
+    EXPECT_EQ(events[13].x, 3);
+    EXPECT_EQ(events[13].value, 7);
+    EXPECT_EQ(events[14].text, "close");
 
     // Each bad line is named with its number; nothing after it counts.
-    const char* badScripts[] = {"press 1\n",       "press 1 2 3\n", "press a b\n",    "command\n",
-                                "command 5002x\n", "wait -1\n",     "answer maybe\n", "choose\n",
-                                "print perhaps\n", "close now\n",   "jump 1 2\n",     "drag 1 99999999999\n"};
+    const char* badScripts[] = {
+        "press 1\n",    "press 1 2 3\n",        "press a b\n",    "command\n",       "command 5002x\n",
+        "wait -1\n",    "answer maybe\n",       "choose\n",       "print perhaps\n", "close now\n",
+        "jump 1 2\n",   "drag 1 99999999999\n", "key Home\n",     "key Ctrl+Left\n", "table size 3 13\n",
+        "table open\n", "table select 0\n",     "table close 2\n"};
     for (const char* script : badScripts) {
         std::vector<ReplayEvent> none;
         const std::string text = std::string("move 1 1\n# fine so far\n") + script;
@@ -113,6 +121,31 @@ TEST(Replay, PrattDrawnByAScriptLooksLikeTheRenderOfItsFile) {
     EXPECT_NE(log[2].find(R"("kind":"fileDialog","save":true,"answer":")"), std::string::npos);
     EXPECT_NE(log.back().find(R"("kind":"end","mode":5004,"savedFlag":1,"name":"PRATT"})"),
               std::string::npos);
+
+    // The views of the results go on from there as the renders of the file draw them: the forces
+    // in colour, the deflected shape (in its case's colours) of the case that bends the bridge most, then of
+    // the leftmost one after more Left presses than there are cases. The table's rows open the member's
+    // chart, and a size chosen there is one step back to Build.
+    std::string views = prattScript(dir + "/PRATT") + "command 9041\npng " + dir + "/colours.png\n" +
+                        "command 9043\npng " + dir + "/deflected.png\n";
+    for (int n = 0; n < 8; ++n) views += "key Left\n";
+    views += "png " + dir + "/leftmost.png\ncommand 9042\ntable select 3\ntable open 3\ntable size 3 7\n";
+    write(dir + "/views.txt", views);
+    ASSERT_EQ(cli("replay " + dir + "/views.txt --log " + dir + "/views.jsonl").status, 0);
+    for (const auto& [png, flags] : {std::pair{"colours", "--review --colours"},
+                                     {"deflected", "--deflected --colours"},
+                                     {"leftmost", "--deflected --case 1 --colours"}}) {
+        const std::string file = dir + "/" + png + "-rendered.png";
+        ASSERT_EQ(cli(std::string("render ") + flags + " " + dir + "/PRATT.BRG " + file).status, 0);
+        EXPECT_TRUE(slurp(dir + "/" + png + ".png") == slurp(file)) << png;
+    }
+    EXPECT_FALSE(slurp(dir + "/deflected.png") == slurp(dir + "/leftmost.png"));
+    const std::string viewsLog = slurp(dir + "/views.jsonl");
+    EXPECT_NE(viewsLog.find(R"("kind":"memberTable","rows":29,"selected":3,"selectedRow":"3\t3\t4\t)"),
+              std::string::npos);
+    EXPECT_NE(viewsLog.find(R"("kind":"picture","title":"Member 3 of PRATT: force along the truck's path")"),
+              std::string::npos);
+    EXPECT_NE(viewsLog.find(R"("kind":"end","mode":5001,"savedFlag":0,"name":"PRATT"})"), std::string::npos);
 }
 
 // The drawn Pratt truss, saved and analysed, undone step by step (29 members and the name the save

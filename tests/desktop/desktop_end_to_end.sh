@@ -123,6 +123,38 @@ while :; do
 done
 echo "client area equals the reference"
 
+# The member table and a member's chart, opened as a user opens them: Display / Member Table from
+# the keyboard, two rows down in the table (the board must select member 3, as the replay of the
+# same does), then a double click on a row, whose chart must equal the forces command's.
+xdotool windowfocus --sync "$window" key alt+d
+sleep 0.5
+xdotool key Up Up Return
+table=$(timeout 20 xdotool search --sync --onlyvisible --name "^Members of" | head -n 1) || true
+[ -n "$table" ] || fail "Display / Member Table showed no table"
+xdotool windowfocus --sync "$table" key Down Down
+# The replay also saves the bridge, under the name the program shows, for the forces command.
+mkdir -p "$OUT/saved"
+printf 'command 9042\ntable select 3\npng %s\nchoose %s\ncommand 1004\n' "$OUT/table-reference.png" \
+    "$OUT/saved/UNTITLED.BRG" | cat "$OUT/session.replay" - >"$OUT/table.replay"
+env $(private_home replay) "$CLI" replay "$OUT/table.replay" || fail "the replay of the table session failed"
+deadline=$((SECONDS + 10))
+until shoot_client "$window" "$OUT/table-client.png" &&
+    [ "$(compare -metric AE "$OUT/table-client.png" "$OUT/table-reference.png" null: 2>&1)" = "0" ]; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "a row chosen in the table did not select its member on the board"
+    sleep 0.5
+done
+import -window "$table" "$OUT/table.png"
+xdotool mousemove --window "$table" 40 60 click --repeat 2 --delay 60 1
+chart=$(timeout 20 xdotool search --sync --onlyvisible --name "^Member [0-9]+ of" | head -n 1) || true
+[ -n "$chart" ] || fail "a double click on a row showed no chart"
+member=$(xdotool getwindowname "$chart" | sed -E 's/^Member ([0-9]+) of.*/\1/')
+"$CLI" forces "$OUT/saved/UNTITLED.BRG" "$OUT/chart-reference.png" --member "$member" ||
+    fail "the forces command failed"
+import -window "$chart" "$OUT/chart.png"
+differing=$(compare -metric AE "$OUT/chart.png" "$OUT/chart-reference.png" "$OUT/chart-difference.png" 2>&1 || true)
+[ "$differing" = "0" ] || fail "member $member's chart differs from the forces command's in $differing pixels"
+echo "the member table selects members and shows member $member's chart"
+
 if [ "$CHECK_SECOND_START" = "1" ]; then
     env $(private_home program) TRUSSMILL_LOG_MESSAGE_BOXES=1 "$TRUSSMILL" 2>"$OUT/second.log" &
     second=$!

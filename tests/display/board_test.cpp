@@ -3,9 +3,14 @@
 // and the red marks of the pre-analysis check.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "analysis/analysis.h"
 #include "display/board.h"
+#include "files/bridge_file.h"
 #include "tests/support/screen_text.h"
 #include "tests/support/synthetic_pictures.h"
 #include "tests/support/test_bridges.h"
@@ -171,4 +176,86 @@ TEST(Board, HighlightsAndPreAnalysisMarks) {
     markOutcome(window, b.model, memberFault);
     EXPECT_EQ(window.pixel(200, 250), RED);
     EXPECT_EQ(window.pen(), (Pen{BLACK, 1}));
+}
+
+// Review's result views on the sample bridges, analysed with and without the dead load: every
+// member's colour follows the sign of its design force (blue above red for tension, red above blue
+// for compression), a failed member is wide with a dark edge, and in every load case's deflected
+// shape each joint's ring sits, within a pixel, at its position plus 20 pixels' worth of the
+// case's largest displacement.
+TEST(Board, ResultViewsFollowTheForcesAndDisplacements) {
+    for (const char* name : {"PRATT.BRG", "HOWE.BRG", "WARREN.BRG", "DECK.BRG"}) {
+        for (uint8_t deadLoad : {0, 1}) {
+            SCOPED_TRACE(std::string(name) + (deadLoad ? " with dead load" : ""));
+            TestBridge b;
+            ASSERT_TRUE(loadBridgeFile((std::string(TRUSSMILL_SOURCE_DIR) + "/examples/" + name).c_str(),
+                                       b.model, b.sizes)
+                            .ok());
+            updateGeometry(b.model, b.sizes);
+            auto results = std::make_unique<AnalysisResults>();
+            auto workspace = std::make_unique<AnalysisWorkspace>();
+            auto deflection = std::make_unique<CaseDisplacements>();
+            analyzeBridge(b.model, AnalysisOptions{deadLoad, 0, 0, 0}, *results, *workspace);
+            collectCaseDisplacements(b.model, *results, *workspace, *deflection);
+            ASSERT_EQ(results->bridgeUnstable, 0);
+            // One deck member made to fail, to see its wide stroke.
+            int failed = 0;
+            for (int i = 2; i <= b.model.memberCount && failed == 0; ++i) {
+                const Member& m = b.model.members[i];
+                if (m.startY == 0 && m.endY == 0 && m.force != 0 && m.endX - m.startX >= 20) failed = i;
+            }
+            ASSERT_NE(failed, 0);
+            b.model.members[failed].forceRatio = 1000.0;
+
+            Board board;
+            BoardPaintInputs inputs;
+            inputs.panel.reviewMode = true;
+            inputs.view.forceColours = true;
+            inputs.view.results = results.get();
+            int16_t selected = 1;
+            (void)paintBoard(board.window, board.resources, b.model, inputs, selected, board.panels);
+            for (int i = 2; i <= b.model.memberCount; ++i) {  // member 1 is highlighted
+                const Member& m = b.model.members[i];
+                const Joint& s = b.model.joints[m.startJoint];
+                const Joint& e = b.model.joints[m.endJoint];
+                const Color c = board.window.pixel((s.screenX + e.screenX) / 2, (s.screenY + e.screenY) / 2);
+                EXPECT_EQ(c, forceColor(m.force, i == failed ? 100.0 : m.forceRatio)) << "member " << i;
+                EXPECT_EQ(m.force<0, redOf(c)> blueOf(c)) << "member " << i;
+            }
+            const Member& f = b.model.members[failed];
+            const int mx = (b.model.joints[f.startJoint].screenX + b.model.joints[f.endJoint].screenX) / 2;
+            const int row = b.model.joints[f.startJoint].screenY;
+            for (int dy : {-1, 0, 1}) EXPECT_EQ(board.window.pixel(mx, row + dy), forceColor(f.force, 100.0));
+            for (int dy : {-2, 2}) EXPECT_EQ(board.window.pixel(mx, row + dy), FAILED_OUTLINE_COLOR);
+
+            inputs.view.forceColours = false;
+            inputs.view.deflection = deflection.get();
+            for (int k = 1; k <= deflection->caseCount; ++k) {
+                inputs.view.deflectedCase = k;
+                (void)paintBoard(board.window, board.resources, b.model, inputs, selected, board.panels);
+                double largest = 0;
+                for (int j = 1; j <= b.model.jointCount; ++j)
+                    largest = std::max(largest, std::hypot(deflection->dx[j][k], deflection->dy[j][k]));
+                for (int j = 1; j <= b.model.jointCount; ++j) {
+                    const double x = b.model.joints[j].screenX + deflection->dx[j][k] * 20 / largest;
+                    const double y = b.model.joints[j].screenY - deflection->dy[j][k] * 20 / largest;
+                    // A 4 x 4 ring around (px, py): white at px - 1 and px, black at px - 2 and px + 1;
+                    // the highlight's yellow may cross it.
+                    const auto is = [&](int px, int py, Color c) {
+                        return board.window.pixel(px, py) == c || board.window.pixel(px, py) == YELLOW;
+                    };
+                    bool ring = false;
+                    for (int ox = -1; ox <= 1; ++ox) {
+                        for (int oy = -1; oy <= 1; ++oy) {
+                            const int px = int(std::lround(x)) + ox;
+                            const int py = int(std::lround(y)) + oy;
+                            ring = ring || (is(px - 1, py, WHITE) && is(px, py, WHITE) &&
+                                            is(px - 2, py, BLACK) && is(px + 1, py, BLACK));
+                        }
+                    }
+                    EXPECT_TRUE(ring) << "case " << k << ", joint " << j << " at " << x << ", " << y;
+                }
+            }
+        }
+    }
 }

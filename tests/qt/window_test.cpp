@@ -4,10 +4,14 @@
 // minimize, restore, size changes and the close box.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QMenu>
+#include <QTableView>
 #include <set>
 
 #include "platform/menu_text.h"
+#include "platform/qt/result_windows.h"
 #include "tests/qt/shell_session.h"
 
 namespace {
@@ -47,6 +51,7 @@ class QtWindowTest final : public QObject {
     void framesBeforeTheMessageLoop();
     void windowLifecycle();
     void mnemonics();
+    void memberTableAndPicture();
 };
 
 void QtWindowTest::menuBarFollowsTheTable() {
@@ -442,6 +447,73 @@ void QtWindowTest::mnemonics() {
     QCOMPARE(withMnemonic("11", digits), std::string("11"));
     std::string ampersand;
     QCOMPARE(withMnemonic("R&D", ampersand), std::string("&R&&D"));
+}
+
+// The member table beside the board: rows sorted by their keys, copied as shown, a selection made
+// by the program sent nowhere, the user's keys, size choice and close sent as messages; then a
+// picture window at the board's scale.
+void QtWindowTest::memberTableAndPicture() {
+    Session s;
+    MemberTableContents contents;
+    contents.title = "Members of TEST";
+    contents.headings = {"Member", "Size", "Force (kips)"};
+    contents.rows = {{{"1", 1}, {"4", 4}, {"70. T", 70}},
+                     {{"2", 2}, {"5", 5}, {"120. C", -120}},
+                     {{"3", 3}, {"4", 4}, {"", 1e300}}};
+    contents.sizeColumn = 1;
+    contents.sizeChoices = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
+    contents.selectedMember = 1;
+    s.shell.showMemberTable(contents);
+    MemberTableWindow& table = *s.shell.memberTableWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&table));
+    QCOMPARE(table.windowTitle(), QStringLiteral("Members of TEST"));
+    table.view().sortByColumn(2, Qt::AscendingOrder);  // by force: compression first, empty last
+    QCOMPARE(table.shownText(),
+             QStringLiteral("Member\tSize\tForce (kips)\n2\t5\t120. C\n1\t4\t70. T\n3\t4\t\n"));
+    s.shell.selectMemberTableRow(3);
+    settle(s.shell);
+    QCOMPARE(s.procedure.count(MessageKind::TableRowSelected), 0);
+
+    const auto last = [&] { return s.procedure.log.back(); };
+    table.activateWindow();
+    table.view().setFocus();
+    QTest::keyClick(&table.view(), Qt::Key_Up);  // member 3 is last: up is member 1
+    settle(s.shell);
+    QCOMPARE(last().kind, MessageKind::TableRowSelected);
+    QCOMPARE(last().member, 1);
+    QTest::keyClick(&table.view(), Qt::Key_Return);
+    settle(s.shell);
+    QCOMPARE(last().kind, MessageKind::TableRowOpened);
+    QCOMPARE(last().member, 1);
+    const QModelIndex size = table.view().model()->index(1, 1);
+    table.view().edit(size);
+    auto* box = table.view().findChild<QComboBox*>();
+    QVERIFY(box);
+    box->setCurrentIndex(6);
+    emit box->activated(6);
+    settle(s.shell);
+    QCOMPARE(last().kind, MessageKind::TableSizeChosen);
+    QCOMPARE(last().member, 1);
+    QCOMPARE(last().value, 7);
+    QCOMPARE(table.view().model()->index(1, 1).data().toString(),
+             QStringLiteral("4"));  // the program's to change
+    table.close();
+    settle(s.shell);
+    QCOMPARE(last().kind, MessageKind::TableClosed);
+    s.shell.showMemberTable(contents);
+    s.shell.closeMemberTable();
+    settle(s.shell);
+    QCOMPARE(s.procedure.count(MessageKind::TableClosed), 1);
+
+    Surface chart(56, 30, rgb(0, 0, 255));
+    s.shell.setBoardScale(2);
+    s.shell.showPicture("Member 2 of TEST", chart);
+    PictureWindow& picture = *s.shell.pictureWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&picture));
+    QCOMPARE(picture.windowTitle(), QStringLiteral("Member 2 of TEST"));
+    const QLabel* label = picture.findChild<QLabel*>();
+    QCOMPARE(label->pixmap().size(), QSize(112, 60));
+    QCOMPARE(label->pixmap().toImage().pixel(111, 59), qRgb(0, 0, 255));
 }
 
 QObject* makeWindowTest() {
