@@ -731,13 +731,17 @@ var TrussmillLibrary = {
         }
       });
       t.head.replaceChildren(headings);
+      var sizes = TM.element('select');
+      contents.sizeChoices.forEach(function(text, i) {
+        sizes.appendChild(TM.element('option', '', text)).value = i + 1;
+      });
       var rows = TM.sortedMembers().map(function(member) {
         var row = TM.element('tr');
         row.member = member;
         contents.rows[member - 1].forEach(function(cell, column) {
           var td = row.appendChild(TM.element('td', '', column === contents.sizeColumn ? undefined : cell[0]));
           if (cell[0] === 'FAIL') td.className = 'fail';
-          if (column === contents.sizeColumn) td.appendChild(TM.sizeList(member, cell));
+          if (column === contents.sizeColumn) td.appendChild(TM.sizeList(member, cell, sizes));
         });
         return row;
       });
@@ -754,16 +758,12 @@ var TrussmillLibrary = {
       }
     },
 
-    // The size cell's list of the sizes, showing the cell's own.
-    sizeList: function(member, cell) {
-      var list = TM.element('select');
+    // The size cell's list of the sizes, showing the cell's own: a copy of one list made per
+    // filling, which is quicker than making each.
+    sizeList: function(member, cell, model) {
+      var list = model.cloneNode(true);
       list.setAttribute('aria-label', 'Size of member ' + member);
-      var choices = TM.table.contents.sizeChoices;
-      choices.forEach(function(text, i) {
-        var option = list.appendChild(TM.element('option', '', text));
-        option.value = i + 1;
-      });
-      var at = choices.indexOf(cell[0]);
+      var at = TM.table.contents.sizeChoices.indexOf(cell[0]);
       list.shown = String(at >= 0 ? at + 1 : Math.round(cell[1]));
       list.value = list.shown;
       return list;
@@ -878,16 +878,17 @@ var TrussmillLibrary = {
       return dialog;
     },
 
-    // Whole device pixels a picture pixel where they fit the page's width, smoothly narrower where
-    // not even one does; the window kept inside the page.
+    // At the board's scale, or the largest whole number of device pixels a picture pixel below it
+    // that fits the page; smoothly narrower where not even one does. The window is kept inside.
     fitPicture: function() {
       var dialog = document.getElementById('picture');
       if (!dialog || !dialog.open) return;
       var canvas = dialog.querySelector('canvas');
       var ratio = window.devicePixelRatio || 1;
       var room = document.documentElement.clientWidth - 2;  // the window's border
-      var scale = TM.devicePixelsAt(1);
-      while (scale > 1 && canvas.width * scale / ratio > room) --scale;
+      var height = window.innerHeight - dialog.querySelector('.caption').offsetHeight - 2;
+      var scale = TM.devicePixelsAt(TM.zoom);
+      while (scale > 1 && (canvas.width * scale / ratio > room || canvas.height * scale / ratio > height)) --scale;
       var width = Math.min(canvas.width * scale / ratio, room);
       canvas.classList.toggle('smooth', width < canvas.width * scale / ratio);
       canvas.style.width = width + 'px';
