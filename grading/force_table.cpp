@@ -3,17 +3,28 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
+#include <cstdlib>
 
 #include "analysis/member_evaluation.h"
 #include "files/text_output.h"
 
 namespace {
 
-// The shortest decimal text that reads back as exactly this double.
+// The shortest decimal text that reads back as exactly this double. The browser build's library
+// has no to_chars for doubles; there the fewest digits of printf's %g that read back stand in.
 void appendExact(std::string& out, double value) {
     char buffer[32];
+#if defined(__cpp_lib_to_chars)
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, error == std::errc{} ? end : buffer);
+#else
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+        if (std::strtod(buffer, nullptr) == value) break;
+    }
+    out += buffer;
+#endif
 }
 
 }  // namespace

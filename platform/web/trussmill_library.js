@@ -1,6 +1,7 @@
 // The page side of the browser shell (web_bridge.h declares these functions for the C++ side): the
-// board canvas and its pointer input, the menu bar, the dialogs, files in and out, printing, sound,
-// the clipboard, help, the single-instance lock and the page's own notices. It keeps no program
+// board canvas and its pointer and key input, the menu bar, the member table and the picture window
+// beside the board, the dialogs, files in and out, printing, sound, the clipboard, help, the
+// single-instance lock and the page's own notices. It keeps no program
 // behaviour of its own: it shows what the program draws and queues what the user does, and the
 // program takes the queue one item at a time. Functions that wait return promises to Asyncify.
 
@@ -28,7 +29,11 @@ var TrussmillLibrary = {
     stats: {firstFrame: 0, waitLate: []},  // for measuring the page; nothing depends on them
 
     // Input record kinds; the same numbers as web_shell.cpp.
-    COMMAND: 1, MOVE: 2, DOWN: 3, UP: 4, DROP: 5,
+    COMMAND: 1, MOVE: 2, DOWN: 3, UP: 4, DROP: 5, KEY: 6,
+    ROW_SELECTED: 7, SIZE_CHOSEN: 8, ROW_OPENED: 9, TABLE_CLOSED: 10,
+    // The keys the board takes, as the program numbers them (KeyName).
+    BOARD_KEYS: {ArrowLeft: 1, ArrowRight: 2, ArrowUp: 3, ArrowDown: 4, Enter: 5, Escape: 6, Tab: 7},
+    table: null,         // the member table's panel and state, see showTable
 
     init: function() {
       if (location.protocol === 'file:') {
@@ -126,7 +131,8 @@ var TrussmillLibrary = {
     pointerDown: function(e) {
       if (TM.modal || e.button !== 0 || TM.dragging) return;
       TM.closeMenus();
-      e.preventDefault();
+      e.preventDefault();  // which also keeps the browser from moving the focus: the board takes it
+      TM.board.focus({preventScroll: true});
       TM.board.setPointerCapture(e.pointerId);
       TM.dragging = e.pointerId;
       var p = TM.boardPixel(e);
@@ -172,22 +178,25 @@ var TrussmillLibrary = {
       TM.board.style.width = width + 'px';
       TM.board.style.height = (width * TM.boardHeight / TM.boardWidth) + 'px';
       document.getElementById('window').style.width = TM.board.style.width;
-      TM.placeHelp();
+      TM.placePanels();
+      TM.fitPicture();
       // A move to a screen of another scale changes the fit.
       if (TM.ratioQuery) TM.ratioQuery.removeEventListener('change', TM.fitBoard);
       TM.ratioQuery = window.matchMedia('(resolution: ' + ratio + 'dppx)');
       TM.ratioQuery.addEventListener('change', TM.fitBoard);
     },
 
-    // ---- Help, beside the board
+    // ---- Help and the member table, beside the board
 
-    // Level with the board when it sits beside it; below it, a height of its own.
-    placeHelp: function() {
-      var help = document.getElementById('help');
-      if (!help || !help.open) return;
+    // Each level with the board when it sits beside it; below it, a height of its own.
+    placePanels: function() {
       var board = document.getElementById('window');
-      help.style.height = '';
-      if (Math.abs(help.offsetTop - board.offsetTop) < 2) help.style.height = board.offsetHeight + 'px';
+      ['help', 'members'].forEach(function(id) {
+        var panel = document.getElementById(id);
+        if (!panel || panel.hidden || (panel.tagName === 'DIALOG' && !panel.open)) return;
+        panel.style.height = '';
+        if (Math.abs(panel.offsetTop - board.offsetTop) < 2) panel.style.height = board.offsetHeight + 'px';
+      });
     },
 
     helpOpen: function() {
@@ -547,6 +556,9 @@ var TrussmillLibrary = {
       } else if (e.key === 'Escape' && TM.helpOpen()) {
         TM.closeHelp();
         handled = true;
+      } else if (e.key === 'Escape' && TM.pictureOpen()) {
+        TM.closePicture();
+        handled = true;
       } else if (e.key === 'Alt' && !e.ctrlKey && !e.shiftKey) {
         TM.altAlone = true;  // Alt pressed and released alone takes the keyboard to the menu bar
       } else if (e.key === 'F10' && !e.ctrlKey && !e.altKey && !e.shiftKey) {
@@ -566,9 +578,29 @@ var TrussmillLibrary = {
           var item = menu.items[shortcut.id];
           if (!item || !item.classList.contains('disabled')) TM.queue([TM.COMMAND, shortcut.id, 0, 0]);
           handled = true;
+        } else {
+          handled = TM.boardKey(e);
         }
       }
       if (handled) e.preventDefault();
+    },
+
+    // The board has the keyboard when the focus is on it, nowhere in particular, or left on the
+    // menu bar once its menus closed; not in the table, the help, a dialog or any control.
+    boardHasKeyboard: function() {
+      var at = document.activeElement;
+      return !at || at === document.body || at === document.documentElement || at === TM.board ||
+             TM.menu.bar.contains(at);
+    },
+
+    // A key of the board's goes to the program as a Key message. One a dialog already took (Enter
+    // pressing its default button, which has closed it by now) is not the board's.
+    boardKey: function(e) {
+      var key = TM.BOARD_KEYS[e.key];
+      if (!key || e.defaultPrevented || e.isComposing || e.ctrlKey || e.altKey || e.metaKey) return false;
+      if (!TM.boardHasKeyboard()) return false;
+      TM.queue([TM.KEY, key, e.shiftKey ? 1 : 0, 0]);
+      return true;
     },
 
     keyUp: function(e) {
@@ -581,6 +613,294 @@ var TrussmillLibrary = {
       }
       TM.menu.barFocus = TM.menu.tops[0];
       TM.menu.barFocus.classList.add('highlight');
+    },
+
+    // ---- The member table: a panel beside the board with one row per member, sorted by the page
+    // (each cell's sort key, numerically) and selected, opened and given sizes by the user, who is
+    // answered by the program with the table anew. TM.table holds the panel's parts, the contents
+    // as last shown, the sort ({column, descending}, column -1 for member order) and the selection.
+
+    makeTable: function() {
+      var panel = TM.element('section', 'panel');
+      panel.id = 'members';
+      var scroll = panel.appendChild(TM.element('div', 'scroll'));
+      var table = scroll.appendChild(TM.element('table'));
+      var caption = table.appendChild(TM.element('caption'));
+      caption.id = 'members-caption';
+      panel.setAttribute('aria-labelledby', caption.id);
+      var head = table.appendChild(TM.element('thead'));
+      var body = table.appendChild(TM.element('tbody'));
+      var buttons = panel.appendChild(TM.element('div', 'buttons'));
+      [['Copy', TM.copyTable], ['Close', function() { TM.closeTable(true); }]].forEach(function(b) {
+        var button = buttons.appendChild(TM.element('button', '', b[0]));
+        button.type = 'button';
+        button.addEventListener('click', b[1]);
+      });
+      head.addEventListener('click', function(e) {
+        var th = e.target.closest('th');
+        if (!th) return;
+        var sort = TM.table.sort;
+        sort.descending = sort.column === th.column && !sort.descending;
+        sort.column = th.column;
+        TM.fillTable();
+      });
+      body.addEventListener('click', function(e) {
+        var row = e.target.closest('tr');
+        if (!row) return;
+        TM.selectRow(row.member, true);
+        if (e.target.tagName !== 'SELECT') row.focus({preventScroll: true});
+      });
+      body.addEventListener('dblclick', function(e) {
+        var row = e.target.closest('tr');
+        if (row && e.target.tagName !== 'SELECT') TM.queue([TM.ROW_OPENED, row.member, 0, 0]);
+      });
+      body.addEventListener('change', function(e) {
+        var row = e.target.closest('tr');
+        var value = Number(e.target.value);
+        // The cell shows the size the program gives it, when it gives one.
+        e.target.value = e.target.shown;
+        TM.queue([TM.SIZE_CHOSEN, row.member, value, 0]);
+      });
+      panel.addEventListener('keydown', TM.tableKey);
+      document.getElementById('desk').appendChild(panel);
+      TM.table = {panel: panel, scroll: scroll, caption: caption, head: head, body: body, contents: null,
+                  sort: {column: -1, descending: false}, selected: 0};
+    },
+
+    // Up and Down move the selection, Enter opens the row, Ctrl+C copies the table; the size's list
+    // and the buttons keep their own keys.
+    tableKey: function(e) {
+      var onRow = e.target.tagName === 'TR';
+      var handled = true;
+      if ((e.ctrlKey || e.metaKey) && !e.altKey && e.key.toLowerCase() === 'c') {
+        TM.copyTable();
+      } else if (onRow && (e.key === 'ArrowUp' || e.key === 'ArrowDown') && !e.ctrlKey && !e.altKey) {
+        var rows = TM.table.body.rows;
+        var at = Math.min(rows.length - 1, Math.max(0, e.target.sectionRowIndex + (e.key === 'ArrowUp' ? -1 : 1)));
+        TM.selectRow(rows[at].member, true);
+        rows[at].focus({preventScroll: true});
+      } else if (onRow && e.key === 'Enter') {
+        TM.queue([TM.ROW_OPENED, e.target.member, 0, 0]);
+      } else {
+        handled = false;
+      }
+      if (!handled) return;
+      e.preventDefault();
+      e.stopPropagation();  // not the menus' shortcut for the same keys
+    },
+
+    // The members in the order shown.
+    sortedMembers: function() {
+      var rows = TM.table.contents.rows;
+      var sort = TM.table.sort;
+      var members = rows.map(function(row, i) { return i + 1; });
+      if (sort.column < 0) return members;
+      var key = function(member) {
+        var cell = rows[member - 1][sort.column];
+        return cell && cell[1] !== null ? cell[1] : -Infinity;
+      };
+      return members.sort(function(a, b) {
+        var order = key(a) < key(b) ? -1 : key(a) > key(b) ? 1 : 0;
+        return (sort.descending ? -order : order) || a - b;
+      });
+    },
+
+    // Builds the headings and the rows from TM.table.contents, keeping the scroll and the focus.
+    fillTable: function() {
+      var t = TM.table;
+      var contents = t.contents;
+      var focus = t.panel.contains(document.activeElement) ? document.activeElement : null;
+      var refocus = focus && (focus.tagName === 'TR' ? ['tr', focus.member]
+                            : focus.tagName === 'SELECT' ? ['select', focus.closest('tr').member]
+                            : focus.closest('th') ? ['th', focus.closest('th').column] : null);
+      var scrolled = [t.scroll.scrollLeft, t.scroll.scrollTop];
+      if (t.sort.column >= contents.headings.length) t.sort = {column: -1, descending: false};
+      t.caption.textContent = contents.title;
+      var headings = TM.element('tr');
+      contents.headings.forEach(function(text, column) {
+        var th = headings.appendChild(TM.element('th'));
+        th.scope = 'col';
+        th.column = column;
+        var button = th.appendChild(TM.element('button', '', text));
+        button.type = 'button';
+        var arrow = button.appendChild(TM.element('span', 'arrow'));
+        arrow.setAttribute('aria-hidden', 'true');
+        if (column === t.sort.column) {
+          th.setAttribute('aria-sort', t.sort.descending ? 'descending' : 'ascending');
+          arrow.textContent = t.sort.descending ? '\u25bc' : '\u25b2';
+        }
+      });
+      t.head.replaceChildren(headings);
+      var sizes = TM.element('select');
+      contents.sizeChoices.forEach(function(text, i) {
+        sizes.appendChild(TM.element('option', '', text)).value = i + 1;
+      });
+      var rows = TM.sortedMembers().map(function(member) {
+        var row = TM.element('tr');
+        row.member = member;
+        contents.rows[member - 1].forEach(function(cell, column) {
+          var td = row.appendChild(TM.element('td', '', column === contents.sizeColumn ? undefined : cell[0]));
+          if (cell[0] === 'FAIL') td.className = 'fail';
+          if (column === contents.sizeColumn) td.appendChild(TM.sizeList(member, cell, sizes));
+        });
+        return row;
+      });
+      t.body.replaceChildren.apply(t.body, rows);
+      t.scroll.scrollLeft = scrolled[0];
+      t.scroll.scrollTop = scrolled[1];
+      TM.selectRow(contents.selected, false);
+      if (refocus && refocus[0] === 'tr' && contents.selected) refocus[1] = contents.selected;
+      if (refocus) {
+        var again = refocus[0] === 'th' ? t.head.rows[0].cells[refocus[1]].firstChild
+                  : rows.filter(function(r) { return r.member === refocus[1]; })[0];
+        if (again && refocus[0] === 'select') again = again.querySelector('select');
+        if (again) again.focus({preventScroll: true});
+      }
+    },
+
+    // The size cell's list of the sizes, showing the cell's own: a copy of one list made per
+    // filling, which is quicker than making each.
+    sizeList: function(member, cell, model) {
+      var list = model.cloneNode(true);
+      list.setAttribute('aria-label', 'Size of member ' + member);
+      var at = TM.table.contents.sizeChoices.indexOf(cell[0]);
+      list.shown = String(at >= 0 ? at + 1 : Math.round(cell[1]));
+      list.value = list.shown;
+      return list;
+    },
+
+    // Marks member's row as selected (0: none) and brings it into view; only the user's own moves
+    // are sent to the program.
+    selectRow: function(member, byUser) {
+      var t = TM.table;
+      if (byUser && member !== t.selected) TM.queue([TM.ROW_SELECTED, member, 0, 0]);
+      t.selected = member;
+      var rows = Array.prototype.slice.call(t.body.rows);
+      var chosen = rows.filter(function(r) { return r.member === member; })[0];
+      rows.forEach(function(row, i) {
+        row.setAttribute('aria-selected', row === chosen ? 'true' : 'false');
+        // The selected row, or the first, is where Tab brings the keyboard into the rows.
+        row.tabIndex = row === chosen || (!chosen && i === 0) ? 0 : -1;
+      });
+      if (!chosen) return;
+      // The keyboard in the rows follows the program's selection.
+      if (!byUser && document.activeElement && document.activeElement.parentNode === t.body) {
+        chosen.focus({preventScroll: true});
+      }
+      var box = t.scroll.getBoundingClientRect();
+      var r = chosen.getBoundingClientRect();
+      var top = box.top + t.head.offsetHeight;
+      if (r.top < top) t.scroll.scrollTop -= top - r.top;
+      else if (r.bottom > box.bottom) t.scroll.scrollTop += r.bottom - box.bottom;
+    },
+
+    // The rows as shown, tab-separated under a line of the headings, each line ending in '\n'.
+    tableText: function() {
+      var contents = TM.table.contents;
+      var line = function(texts) {
+        return texts.map(function(t) { return t.replace(/[\t\r\n]/g, ' '); }).join('\t') + '\n';
+      };
+      return line(contents.headings) + TM.sortedMembers().map(function(member) {
+        return line(contents.rows[member - 1].map(function(cell) { return cell[0]; }));
+      }).join('');
+    },
+
+    copyTable: function() {
+      var copied = navigator.clipboard && navigator.clipboard.writeText
+                       ? navigator.clipboard.writeText(TM.tableText())
+                       : Promise.reject(new Error('this browser does not let pages write to the clipboard'));
+      copied.then(function() {
+        TM.toast('The table was copied to the clipboard.');
+      }, function(e) {
+        TM.toast('The table could not be copied: ' +
+                 (e.name === 'NotAllowedError' ? 'the browser did not allow it' : e.message) + '.');
+      });
+    },
+
+    // Closes the panel; the keyboard it held goes back to the board.
+    closeTable: function(byUser) {
+      var t = TM.table;
+      if (!t || t.panel.hidden) return;
+      if (t.panel.contains(document.activeElement) && TM.board) TM.board.focus({preventScroll: true});
+      t.panel.hidden = true;
+      if (byUser) TM.queue([TM.TABLE_CLOSED, 0, 0, 0]);
+    },
+
+    // ---- The picture window: a chart in a small window of the page's own, not modal, at whole
+    // device pixels like the board. Its caption bar moves it; Escape or its button closes it.
+
+    pictureOpen: function() {
+      var dialog = document.getElementById('picture');
+      return !!(dialog && dialog.open);
+    },
+
+    closePicture: function() {
+      var dialog = document.getElementById('picture');
+      if (!dialog || !dialog.open) return;
+      var hadFocus = dialog.contains(document.activeElement);
+      dialog.close();
+      if (hadFocus && TM.board) TM.board.focus({preventScroll: true});
+    },
+
+    makePicture: function() {
+      var dialog = TM.element('dialog', 'picture');
+      dialog.id = 'picture';
+      var bar = dialog.appendChild(TM.element('div', 'caption'));
+      bar.appendChild(TM.element('span', 'title'));
+      var close = bar.appendChild(TM.element('button', 'close', '\u00d7'));
+      close.type = 'button';
+      close.title = 'Close';
+      close.setAttribute('aria-label', 'Close the picture');
+      close.addEventListener('click', TM.closePicture);
+      var canvas = dialog.appendChild(TM.element('canvas'));
+      canvas.setAttribute('role', 'img');
+      dialog.addEventListener('keydown', function(e) {
+        if (e.key !== 'Escape') return;
+        e.preventDefault();
+        e.stopPropagation();
+        TM.closePicture();
+      });
+      // Dragged by its caption bar, kept inside the page.
+      var from = null;
+      bar.addEventListener('pointerdown', function(e) {
+        if (e.button !== 0 || e.target.closest('button')) return;
+        e.preventDefault();
+        bar.setPointerCapture(e.pointerId);
+        from = {id: e.pointerId, x: e.clientX - dialog.offsetLeft, y: e.clientY - dialog.offsetTop};
+      });
+      bar.addEventListener('pointermove', function(e) {
+        if (from && from.id === e.pointerId) TM.placePicture(e.clientX - from.x, e.clientY - from.y);
+      });
+      var drop = function(e) { if (from && from.id === e.pointerId) from = null; };
+      bar.addEventListener('pointerup', drop);
+      bar.addEventListener('pointercancel', drop);
+      document.body.appendChild(dialog);
+      return dialog;
+    },
+
+    // At the board's scale, or the largest whole number of device pixels a picture pixel below it
+    // that fits the page; smoothly narrower where not even one does. The window is kept inside.
+    fitPicture: function() {
+      var dialog = document.getElementById('picture');
+      if (!dialog || !dialog.open) return;
+      var canvas = dialog.querySelector('canvas');
+      var ratio = window.devicePixelRatio || 1;
+      var room = document.documentElement.clientWidth - 2;  // the window's border
+      var height = window.innerHeight - dialog.querySelector('.caption').offsetHeight - 2;
+      var scale = TM.devicePixelsAt(TM.zoom);
+      while (scale > 1 && (canvas.width * scale / ratio > room || canvas.height * scale / ratio > height)) --scale;
+      var width = Math.min(canvas.width * scale / ratio, room);
+      canvas.classList.toggle('smooth', width < canvas.width * scale / ratio);
+      canvas.style.width = width + 'px';
+      canvas.style.height = (width * canvas.height / canvas.width) + 'px';
+      TM.placePicture(dialog.offsetLeft, dialog.offsetTop);
+    },
+
+    placePicture: function(left, top) {
+      var dialog = document.getElementById('picture');
+      var room = document.documentElement;
+      dialog.style.left = Math.max(0, Math.min(left, room.clientWidth - dialog.offsetWidth)) + 'px';
+      dialog.style.top = Math.max(0, Math.min(top, room.clientHeight - dialog.offsetHeight)) + 'px';
     },
 
     // ---- Dialogs
@@ -1000,6 +1320,8 @@ var TrussmillLibrary = {
 
   tm_close_window: function() {
     TM.closeMenus();
+    TM.closeTable(false);
+    TM.closePicture();
     document.getElementById('window').hidden = true;
     TM.board = null;
     TM.unsaved = false;
@@ -1096,6 +1418,48 @@ var TrussmillLibrary = {
 
   tm_set_unsaved_work: function(unsaved) {
     TM.unsaved = !!unsaved;
+  },
+
+  // ---- The views of the results beside the board
+
+  tm_show_member_table: function(contentsJson) {
+    if (!TM.table) TM.makeTable();
+    var t = TM.table;
+    var opening = t.panel.hidden;
+    t.contents = JSON.parse(UTF8ToString(contentsJson));
+    t.panel.hidden = false;
+    TM.fillTable();
+    if (opening) {
+      TM.placePanels();
+      t.panel.scrollIntoView({block: 'nearest'});
+    }
+  },
+
+  tm_select_table_row: function(member) {
+    if (TM.table && !TM.table.panel.hidden) TM.selectRow(member, false);
+  },
+
+  tm_close_member_table: function() {
+    TM.closeTable(false);
+  },
+
+  tm_show_picture: function(title, rgba, width, height) {
+    var dialog = document.getElementById('picture') || TM.makePicture();
+    var text = UTF8ToString(title);
+    dialog.querySelector('.title').textContent = text;
+    var canvas = dialog.querySelector('canvas');
+    canvas.setAttribute('aria-label', text);
+    canvas.width = width;
+    canvas.height = height;
+    var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+    canvas.getContext('2d', {alpha: false}).putImageData(new ImageData(pixels, width, height), 0, 0);
+    if (!dialog.open) {
+      dialog.show();
+      // The first time at the page's lower right, later where the user left it.
+      if (!dialog.style.left) dialog.style.left = dialog.style.top = '100000px';
+    }
+    TM.fitPicture();
+    dialog.querySelector('.close').focus();
   },
 
   // ---- Input
@@ -1400,7 +1764,7 @@ var TrussmillLibrary = {
     }
     help.querySelector('iframe').srcdoc = text;
     if (!help.open) help.show();
-    TM.placeHelp();
+    TM.placePanels();
     help.scrollIntoView({block: 'nearest'});
   },
 

@@ -37,6 +37,19 @@ void tm_set_wait_cursor(int wait);
 // Whether leaving the page would lose work (the page then asks first).
 void tm_set_unsaved_work(int unsaved);
 
+// ---- The views of the results beside the board (none of them suspends)
+
+// Opens the member table's panel, or fills it anew keeping the user's sort order, scroll and focus;
+// contentsJson is WebShell::memberTableJson's. The selected row is brought into view.
+void tm_show_member_table(const char* contentsJson);
+// Moves the table's selection to member's row (0: none) without queueing anything.
+void tm_select_table_row(int member);
+// Closes the table's panel if it is open, queueing nothing.
+void tm_close_member_table();
+// Shows width x height RGBA pixels (row by row, no padding) in the picture window under title,
+// replacing the picture shown before.
+void tm_show_picture(const char* title, const uint8_t* rgba, int width, int height);
+
 // ---- Input
 
 // Takes the oldest input of the page's queue into record (kind, a, b, c) and, for a dropped file,

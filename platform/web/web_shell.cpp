@@ -1,9 +1,11 @@
-// The browser shell's window, message loop, waits, clock, sound, clipboard and help. The dialogs,
-// files and printing are in web_dialogs.cpp.
+// The browser shell's window, message loop, waits, clock, sound, clipboard, help and the views of
+// the results beside the board. The dialogs, files and printing are in web_dialogs.cpp.
 #include "platform/web/web_shell.h"
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "files/assignment_file.h"
@@ -22,9 +24,19 @@ enum InputKind : int32_t {
     INPUT_DOWN = 3,     // a, b: board pixel
     INPUT_UP = 4,       // a, b: board pixel
     INPUT_DROP = 5,     // a file dropped on the page; its path comes with it
+    INPUT_KEY = 6,      // a: KeyName, b: 1 with Shift held; a key pressed while the board has the keyboard
+    // The member table's own input, each naming a member by its number in a:
+    INPUT_ROW_SELECTED = 7,
+    INPUT_SIZE_CHOSEN = 8,  // b: the size, 1..12
+    INPUT_ROW_OPENED = 9,
+    INPUT_TABLE_CLOSED = 10,  // no member
 };
 
-void appendJsonString(std::string& out, const std::string& text) {
+// Texts written into JSON: the menu's are Latin-1, the views' UTF-8 like every other text the page
+// shows.
+enum class TextBytes { Latin1, Utf8 };
+
+void appendJsonString(std::string& out, std::string_view text, TextBytes bytes = TextBytes::Latin1) {
     out += '"';
     for (const char c : text) {
         const auto u = static_cast<unsigned char>(c);
@@ -36,7 +48,7 @@ void appendJsonString(std::string& out, const std::string& text) {
             out += "\\u00";
             out += hex[u >> 4];
             out += hex[u & 15];
-        } else if (u >= 0x80) {  // the menu's texts are Latin-1
+        } else if (u >= 0x80 && bytes == TextBytes::Latin1) {
             out += static_cast<char>(0xC0 | (u >> 6));
             out += static_cast<char>(0x80 | (u & 0x3F));
         } else {
@@ -73,6 +85,26 @@ void toRgba(const Surface& surface, Rect area, std::vector<uint8_t>& out) {
             *to++ = 0xFF;
         }
     }
+}
+
+// A number for JSON: as exact as a double goes; a value JSON cannot hold sorts as null, first.
+void appendJsonNumber(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    out += text;
+}
+
+void appendJsonStrings(std::string& out, const std::vector<std::string>& texts) {
+    out += '[';
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0) out += ',';
+        appendJsonString(out, texts[i], TextBytes::Utf8);
+    }
+    out += ']';
 }
 
 }  // namespace
@@ -137,6 +169,31 @@ std::string WebShell::menuJson() {
         json += '}';
     }
     json += "]}";
+    return json;
+}
+
+std::string WebShell::memberTableJson(const MemberTableContents& contents) {
+    std::string json = "{\"title\":";
+    appendJsonString(json, contents.title, TextBytes::Utf8);
+    json += ",\"headings\":";
+    appendJsonStrings(json, contents.headings);
+    json += ",\"rows\":[";
+    for (size_t r = 0; r < contents.rows.size(); ++r) {
+        if (r > 0) json += ',';
+        json += '[';
+        for (size_t c = 0; c < contents.rows[r].size(); ++c) {
+            if (c > 0) json += ',';
+            json += '[';
+            appendJsonString(json, contents.rows[r][c].text, TextBytes::Utf8);
+            json += ',';
+            appendJsonNumber(json, contents.rows[r][c].sortKey);
+            json += ']';
+        }
+        json += ']';
+    }
+    json += "],\"sizeColumn\":" + std::to_string(contents.sizeColumn) + ",\"sizeChoices\":";
+    appendJsonStrings(json, contents.sizeChoices);
+    json += ",\"selected\":" + std::to_string(contents.selectedMember) + '}';
     return json;
 }
 
@@ -267,6 +324,28 @@ bool WebShell::takePageInput() {
             droppedFile_ = path;
             message.kind = MessageKind::Command;
             message.command = isAssignmentPath(path) ? CMD_FILE_OPEN_ASSIGNMENT : CMD_FILE_OPEN;
+            break;
+        case INPUT_KEY:
+            if (record[1] <= int(KeyName::None) || record[1] > int(KeyName::Tab)) return true;
+            message.kind = MessageKind::Key;
+            message.key = KeyName(record[1]);
+            message.shift = record[2] != 0;
+            break;
+        case INPUT_ROW_SELECTED:
+            message.kind = MessageKind::TableRowSelected;
+            message.member = record[1];
+            break;
+        case INPUT_SIZE_CHOSEN:
+            message.kind = MessageKind::TableSizeChosen;
+            message.member = record[1];
+            message.value = record[2];
+            break;
+        case INPUT_ROW_OPENED:
+            message.kind = MessageKind::TableRowOpened;
+            message.member = record[1];
+            break;
+        case INPUT_TABLE_CLOSED:
+            message.kind = MessageKind::TableClosed;
             break;
         default:
             return true;
@@ -471,6 +550,27 @@ void WebShell::showHelp(std::string_view helpFile) {
     const EmbeddedResource* page = findResource(std::string(helpFile).c_str());
     if (!page || page->kind != ResourceKind::HelpPage) return;
     tm_show_help(reinterpret_cast<const char*>(page->begin), int(page->size()));
+}
+
+// ---- The views of the results
+
+void WebShell::showMemberTable(const MemberTableContents& contents) {
+    if (alive_) tm_show_member_table(memberTableJson(contents).c_str());
+}
+
+void WebShell::selectMemberTableRow(int member) {
+    if (alive_) tm_select_table_row(member);
+}
+
+void WebShell::closeMemberTable() {
+    tm_close_member_table();
+}
+
+void WebShell::showPicture(std::string_view title, const Surface& picture) {
+    if (!alive_) return;
+    std::vector<uint8_t> rgba;
+    toRgba(picture, picture.bounds(), rgba);
+    tm_show_picture(std::string(title).c_str(), rgba.data(), picture.width(), picture.height());
 }
 
 // ---- What outlives a run

@@ -79,6 +79,12 @@ class WebShell final : public Shell {
     std::optional<std::string> loadStored(StoreKind kind, std::string_view name) override;
     bool store(StoreKind kind, std::string_view name, std::string_view contents) override;
     void removeStored(StoreKind kind, std::string_view name) override;
+    // A panel beside the board (below it where the page has no room beside), which sorts its rows
+    // itself; the picture goes to a small window of the page's own that the user may move.
+    void showMemberTable(const MemberTableContents& contents) override;
+    void selectMemberTableRow(int member) override;
+    void closeMemberTable() override;
+    void showPicture(std::string_view title, const Surface& picture) override;
 
     // The outer window is larger than its client area by this much, as on the desktop: a 640 x
     // 480 window has a 632 x 436 board.
@@ -99,6 +105,10 @@ class WebShell final : public Shell {
     // {} being a separator and a nested "items" a submenu; "hidden" lists the shortcuts of
     // commands without items.
     static std::string menuJson();
+    // The table's contents as the page builds its panel from them: {"title": "...", "headings":
+    // [...], "rows": [[["text", sortKey], ...], ...], "sizeColumn": 3, "sizeChoices": [...],
+    // "selected": member}, a sort key JSON cannot hold being null.
+    static std::string memberTableJson(const MemberTableContents& contents);
 
   private:
     struct Queued {

@@ -161,10 +161,11 @@ class Page(PageActions):
 
     # ---- Input as a user gives it
 
-    def mouse(self, kind, x, y, buttons=0):
+    def mouse(self, kind, x, y, buttons=0, clicks=1):
+        """clicks counts the presses of a double click (2 on its second press and release)."""
         params = {"type": kind, "x": x, "y": y, "buttons": buttons}
         if kind in ("mousePressed", "mouseReleased"):
-            params.update(button="left", clickCount=1)
+            params.update(button="left", clickCount=clicks)
         self.send("Input.dispatchMouseEvent", params)
 
     def touch(self, kind, points):

@@ -185,16 +185,22 @@ class Menus:
             return at.classList.contains('checked'); }})()""")
 
 
-def same_pixels(page, reference, name, area=None):
-    """Fails unless the board shows the reference picture (or its area, "WxH+X+Y")."""
+def compare_board(page, reference, name, area=None, canvas="#board"):
+    """How many pixels of the board (or another canvas) differ from the reference picture (or its
+    area, "WxH+X+Y"), as compare counts them: "0" when none."""
     shown = os.path.join(OUT, name + ".png")
     with open(shown, "wb") as f:
-        f.write(page.canvas_png("#board"))
+        f.write(page.canvas_png(canvas))
     extract = ["-extract", area] if area else []
-    differing = subprocess.run(["compare", "-metric", "AE", *extract, shown, reference,
-                                os.path.join(OUT, name + "-difference.png")], capture_output=True, text=True).stderr
-    if differing.strip() != "0":
-        fail(f"{differing.strip()} pixels of {name} differ from {reference}")
+    return subprocess.run(["compare", "-metric", "AE", *extract, shown, reference,
+                           os.path.join(OUT, name + "-difference.png")], capture_output=True, text=True).stderr.strip()
+
+
+def same_pixels(page, reference, name, area=None, canvas="#board"):
+    """Fails unless the board (or another canvas) shows the reference picture (or its area)."""
+    differing = compare_board(page, reference, name, area, canvas)
+    if differing != "0":
+        fail(f"{differing} pixels of {name} differ from {reference}")
 
 
 def cli(*arguments):
@@ -368,6 +374,7 @@ def main():
 
         menus_by_mouse_and_touch(browser, third)
         help_beside_the_board(third)
+        views_of_the_results(third)
         narrow_windows(third)
 
         # The second tab starts once the only running one is gone.
@@ -616,7 +623,19 @@ def firefox_core():
                     f"release 190 290\npng {drawn}\n")
         subprocess.run([CLI, "replay", script, "--open", sample], check=True)
         same_pixels(page, drawn, "firefox-drawn")
-        print("in Firefox too: a sample opened by its link, Calculate by mouse, a member drawn")
+        # The member table by mouse: a row for each member (the sample's and the one drawn), one
+        # selected by a click, then closed.
+        menus.choose(["Display", "Member Table"], "click")
+        rows = "document.querySelectorAll('#members tbody tr')"
+        count = page.wait_until(f"{rows}.length", 10, "the member table in Firefox")
+        menus.click(*centre(page, "#members tbody tr:nth-child(3) td"))
+        selected = page.wait_until("document.querySelector('#members tr[aria-selected=true]')?.member", 5,
+                                   "a row selected in Firefox")
+        menus.click(*centre(page, "#members .buttons button:last-child"))
+        expected = subprocess.run([CLI, "members", sample], capture_output=True, text=True, check=True).stdout
+        if count != expected.count("\n") or selected != 3 or menus.checked(["Display", "Member Table"]):
+            fail(f"in Firefox the table shows {count} rows, selects {selected}, is left checked")
+        print("in Firefox too: a sample opened by its link, Calculate by mouse, a member drawn, the member table")
     finally:
         firefox.close()
         server.shutdown()
@@ -651,6 +670,120 @@ def help_beside_the_board(page):
     if page.evaluate("document.getElementById('help').open"):
         fail("Escape does not close the help")
     print("help opens beside the board, fits its width and closes with Escape")
+
+
+def views_of_the_results(page):
+    """The member table and a member's chart on the calculated PRATT.BRG, by mouse, finger and keys;
+    then the deflected shape's load cases stepped by the board's arrow keys."""
+    sample = os.path.join(SITE, "examples", "PRATT.BRG")
+    menus = Menus(page)
+    page.key("ctrl+0")
+    board = Board(page)
+    menus.choose(["Display", "Member Table"], "click")
+    rows = "[...document.querySelectorAll('#members tbody tr')]"
+    page.wait_until(f"{rows}.length > 0", 10, "the member table")
+    members = json.loads(subprocess.run([CLI, "members", sample, "--json"], capture_output=True, text=True,
+                                        check=True).stdout)
+    shown = page.evaluate(f"{rows}.map((r) => [...r.cells].map((c) => c.querySelector('select') ?"
+                          " Number(c.querySelector('select').value) : c.textContent))")
+    five = members[4]
+    force, sense = shown[4][5].split()
+    if len(shown) != len(members) or shown[4][:4] != [str(five["index"]), str(five["startJoint"]),
+                                                      str(five["endJoint"]), five["size"]] or \
+            abs(float(force) - abs(five["force"])) > 5e-4 * abs(five["force"]) or \
+            sense != "TC"[five["force"] < 0] or shown[4][10] != five["status"]:
+        fail(f"the table shows {len(shown)} rows, member 5 as {shown[4]}, where members --json has {five}")
+    # Copy: the rows as shown, as `members` writes them.
+    page.evaluate("navigator.clipboard.writeText = (text) => { window.copied = text; return Promise.resolve(); }")
+    menus.click(*centre(page, "#members .buttons button"))
+    written = subprocess.run([CLI, "members", sample], capture_output=True, text=True, check=True).stdout
+    if page.wait_until("window.copied", 5, "the copied table") != written:
+        fail(f"Copy puts {page.evaluate('window.copied')!r} on the clipboard, members writes {written!r}")
+    # Sorted by a click on a heading, a second click the other way; equal lengths in member order.
+    lengths = [(m["length"], m["index"]) for m in members]
+    for clicks, order in ((1, sorted(lengths)), (2, sorted(lengths, key=lambda m: (-m[0], m[1])))):
+        menus.click(*centre(page, "#members th:nth-child(5) button"))
+        if page.evaluate(f"{rows}.map((r) => r.member)") != [m for _, m in order]:
+            fail(f"after {clicks} click(s) on Length the rows are in the order {page.evaluate(f'{rows}.map((r) => r.member)')}")
+    # A tap on a row selects its member on the board; member 1's is the board `render --review` draws.
+    review = os.path.join(OUT, "PRATT-review.png")
+    tap = lambda row: menus.tap(*centre(page, f"#members tbody tr:nth-child({row})"))  # noqa: E731
+
+    tap(1)
+    board.settle()
+    longest = page.evaluate("document.querySelector('#members tr[aria-selected=true]').member")
+    differing = compare_board(page, review, "longest-selected")
+    tap(page.evaluate(f"{rows}.findIndex((r) => r.member === 1)") + 1)
+    board.settle()
+    if longest == 1 or differing == "0":
+        fail(f"a tap on the longest member's row selects {longest} and leaves the board as member 1's")
+    same_pixels(page, review, "member-1-selected", area="632x370+0+0")
+    # A size from the list (by its keys, as the list's own popup is the browser's) is one undo step
+    # and goes back to Build mode.
+    size = "document.querySelector('#members tr[aria-selected=true] select').value"
+    before = page.evaluate(size)
+    page.evaluate("document.querySelector('#members tr[aria-selected=true] select').focus()")
+    page.key("Down")
+    board.settle()
+    if page.evaluate(size) != str(int(before) + 1) or not menus.checked(["Mode", "Build"]):
+        fail(f"a size chosen from the list shows {page.evaluate(size)} (was {before}), Build mode "
+             f"{menus.checked(['Mode', 'Build'])}")
+    page.key("ctrl+z")
+    board.settle()
+    if page.evaluate(size) != before:
+        fail(f"Ctrl+Z leaves the size at {page.evaluate(size)}, not {before}")
+    # After Calculate, a double click on a row opens the chart of its member's force.
+    menus.choose(["Mode", "Calculate"], "click")
+    board.settle(60)
+    # (member 1's, which stays selected for the board's pictures below)
+    row = page.evaluate(f"{rows}.findIndex((r) => r.member === 1)") + 1
+    x, y = centre(page, f"#members tbody tr:nth-child({row}) td:nth-child(2)")
+    member = 1
+    for clicks in (1, 2):
+        page.mouse("mousePressed", x, y, buttons=1, clicks=clicks)
+        page.mouse("mouseReleased", x, y, clicks=clicks)
+    page.wait_until("TM.pictureOpen()", 10, "the chart")
+    chart = os.path.join(OUT, f"PRATT-forces-{member}.png")
+    cli("forces", sample, chart, "--member", str(member))
+    same_pixels(page, chart, "chart", canvas="#picture canvas")
+    with open(os.path.join(OUT, "results-wide.png"), "wb") as f:
+        f.write(page.screenshot())
+    page.send("Emulation.setDeviceMetricsOverride", {"width": 390, "height": 844, "deviceScaleFactor": 3,
+                                                     "mobile": True})
+    page.wait_until("window.innerWidth === 390", 10, "the narrow window")
+    with open(os.path.join(OUT, "results-narrow.png"), "wb") as f:
+        f.write(page.screenshot())
+    page.send("Emulation.clearDeviceMetricsOverride")
+    # Escape closes the chart, the table's button the table, and the menu's check goes.
+    page.key("Escape")
+    menus.click(*centre(page, "#members .buttons button:last-child"))
+    board.settle()
+    if page.evaluate("TM.pictureOpen() || !TM.table.panel.hidden") or menus.checked(["Display", "Member Table"]):
+        fail("Escape and Close leave the chart or the table open, or Member Table checked")
+    # Right and Left on the board step the deflected shape through the load cases and back.
+    menus.choose(["Display", "Deflected Shape"], "click")
+    board.settle()
+    deflected = os.path.join(OUT, "PRATT-deflected.png")
+    cli("render", "--review", "--deflected", sample, deflected)
+    same_pixels(page, deflected, "deflected", area="632x370+0+0")
+    page.key("Right")
+    board.settle()
+    if compare_board(page, deflected, "deflected-next", area="632x370+0+0") == "0":
+        fail("Right on the board leaves the deflected shape as it was")
+    page.key("Left")
+    board.settle()
+    same_pixels(page, deflected, "deflected-back", area="632x370+0+0")
+    menus.choose(["Display", "Deflected Shape"], "click")
+    board.settle()
+    print("the member table sorts, selects, sizes and copies; a member's chart opens; arrows step the"
+          " deflected shape")
+
+
+def centre(page, selector):
+    """The centre of the element the selector finds, scrolled into view as a user would."""
+    return page.evaluate(f"(() => {{ const e = document.querySelector({json.dumps(selector)});"
+                         " e.scrollIntoView({block: 'nearest'}); const r = e.getBoundingClientRect();"
+                         " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
 
 
 def narrow_windows(page):
