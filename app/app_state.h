@@ -70,6 +70,7 @@ struct AppState {
     bool forceColours = false;  // kept between runs
     bool deflectedShape = false;
     bool memberTableOpen = false;
+    bool liveResults = false;   // Options: analyse after every change while editing; kept between runs
     int16_t deflectedCase = 0;  // the load case the deflected shape shows, the analysis's numbering
 };
 

@@ -187,6 +187,9 @@ void MainWindow::onCommand(int command) {
         case CMD_OPTION_MIN_FORCE:
             toggleOption(program_.options.useMinMemberForce, command);
             break;
+        case CMD_OPTION_LIVE_RESULTS:
+            toggleLiveResults();
+            break;
         case CMD_SPECIAL_DXF:
             exportBridge(STR_DXF_FILTER, exportDxf);
             break;

@@ -149,10 +149,16 @@ void MainWindow::onPaint() {
     BoardPaintInputs inputs =
         boardPaintInputs(state, shell_.isMinimized(), program_.results.bridgeUnstable != 0);
     inputs.view = resultView();
-    if (paintBoard(shell_.windowSurface(), program_.resources, program_.model, inputs,
-                   program_.state.selectedMember, program_.state.panels)) {
+    ModelOutcome liveMarks;
+    const bool live = liveResultsShown() && !shell_.isMinimized();
+    if (live) analyseLive(inputs.view, liveMarks);
+    // Live Results draw the analysed copy, which differs from the bridge only in its results.
+    const BridgeModel& shown = live ? program_.liveModel : program_.model;
+    if (paintBoard(shell_.windowSurface(), program_.resources, shown, inputs, program_.state.selectedMember,
+                   program_.state.panels)) {
         shell_.checkMenuItem(CMD_DISPLAY_GRID, true);
     }
+    if (live) markOutcome(shell_.windowSurface(), program_.liveModel, liveMarks);
 }
 
 MessageResult MainWindow::onClose() {

@@ -14,6 +14,7 @@
 #include "display/result_views.h"
 #include "files/assignment_file.h"
 #include "files/export_file.h"
+#include "model/model_outcome.h"
 #include "platform/shell.h"
 
 // The title of the main window; an active assignment's title follows it after " - ".
@@ -166,6 +167,16 @@ class MainWindow final : public WindowProcedure {
     // or chooses a command.
     void swingMechanism();
     void stopSwinging();
+    // -- Live Results (live_results.cpp)
+    void toggleLiveResults();
+    // Whether the board shows live results now: the option is on, the bridge has members and an
+    // editing mode is active.
+    bool liveResultsShown() const;
+    // Checks and analyses a copy of the bridge (with a joint being dragged at the grid point it
+    // would drop on) and fills view with what the board shows of it; the check's marks, if it
+    // stopped, into marks.
+    void analyseLive(ResultView& view, ModelOutcome& marks);
+    void restoreLiveResults();
 
     // -- Mouse (mouse.cpp)
     void onPointerMove(Point pointer, bool leftButtonDown);
@@ -234,4 +245,6 @@ class MainWindow final : public WindowProcedure {
     std::string instability_;      // why the last analysis found the truss unstable
     bool swinging_ = false;
     uint32_t swingStart_ = 0;  // tick of the swing's start
+    std::string liveVerdict_;  // the live note's lines, as last drawn
+    std::string liveDetail_;
 };

@@ -304,6 +304,10 @@ void MainWindow::pressToMoveJoint(Point pointer) {
     showCoordinates();
     state.draggingJoint = true;
     if (!ready_) return;
+    if (liveResultsShown()) {
+        repaint();
+        return;
+    }
 
     // The overlay takes everything that stays put during the drag.
     Surface& window = shell_.windowSurface();
@@ -343,6 +347,10 @@ void MainWindow::dragJoint(Point pointer) {
     joint.screenX = static_cast<int16_t>(pointer.x);
     joint.screenY = static_cast<int16_t>(pointer.y);
     if (!ready_) return;
+    if (liveResultsShown()) {  // the whole board, analysed, once the queued moves are handled
+        repaint();
+        return;
+    }
     restoreOverlay(shell_.windowSurface(), program_.resources.overlay);
     drawBridge(shell_.windowSurface(), model);
     showCoordinates();

@@ -27,6 +27,10 @@ struct Program {
     CaseDisplacements deflection{};  // of the last stable analysis, while it is the bridge's
     MemberRows memberRows{};         // what the member table shows
     Mechanism mechanism{};           // how the last analysed truss moves, when it was unstable
+    // Live Results: a copy of the bridge analysed after each change, and what that found; the
+    // bridge itself and the last Calculate's results stay as they were.
+    BridgeModel liveModel{};
+    AnalysisResults liveResults{};
 
     Program() : results{}, deflection{}, memberRows{}, mechanism{} {
         initBridgeModel(model);

@@ -83,6 +83,7 @@ void MainWindow::followBridgeWithViews() {
         mechanismFound_ = false;
         stopSwinging();
     }
+    if (history_.version() != seenVersion_ && liveResultsShown()) repaint();
     seenVersion_ = history_.version();
     analysedInMessage_ = false;
     if (!program_.state.memberTableOpen) return;

@@ -40,7 +40,7 @@ bool paintBoard(Surface& window, DrawingResources& resources, const BridgeModel&
     if (inputs.minimized) return false;
     drawSite(window, resources, inputs.clientWidth, inputs.clientHeight);
     if (inputs.gridOn) drawGrid(window, resources.overlay, inputs.coordinateSnap);
-    if (inputs.panel.reviewMode && resultViewShown(inputs.view)) {
+    if (resultViewShown(inputs.view)) {
         drawResultView(window, resources, model, inputs.view);
     } else {
         drawBridge(window, model);

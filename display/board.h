@@ -32,13 +32,13 @@ struct BoardPaintInputs {
     bool gridOn = false;
     int coordinateSnap = 5;  // ft; decides the grid spacing
     PanelInputs panel;       // Review mode also highlights selectedMember
-    ResultView view;         // Review: what is drawn in place of the plain bridge
+    ResultView view;         // what is drawn in place of the plain bridge (Review, Live Results)
 };
 
 // Rebuilds the whole window: site picture and parked truck (also copied into the back buffer),
-// grid, bridge (in Review as the result view shows it), panel with its value row, the Review highlight, and
-// finally the overlay copy. Sets the window's text colours to black on white first. In Review a
-// selectedMember of 0 becomes
+// grid, bridge (as the result view shows it, if it shows anything), panel with its value row, the Review
+// highlight, and finally the overlay copy. Sets the window's text colours to black on white first. In Review
+// a selectedMember of 0 becomes
 // 1. Returns true when it drew the grid: the Grid menu item (4001) is then due its check mark,
 // which the caller puts on.
 [[nodiscard]] bool paintBoard(Surface& window, DrawingResources& resources, const BridgeModel& model,

@@ -72,37 +72,50 @@ Point screenOf(const Joint& joint) {
     return {joint.screenX, joint.screenY};
 }
 
-// A white box with a black frame for a legend of rows lines, width characters wide plus a swatch.
-void legendPaper(Surface& window, int rows, int characters, bool swatches) {
+// A white box with a black frame for a legend of rows lines, width characters wide plus a swatch,
+// its top at row top. Returns the row under it.
+int legendPaper(Surface& window, int rows, int characters, bool swatches, int top = LEGEND_TOP) {
     const int width = 8 + characters * 8 + (swatches ? SWATCH_WIDTH + 6 : 0);
-    const Rect box{LEGEND_LEFT, LEGEND_TOP, LEGEND_LEFT + width, LEGEND_TOP + 6 + rows * LEGEND_LINE};
+    const Rect box{LEGEND_LEFT, top, LEGEND_LEFT + width, top + 6 + rows * LEGEND_LINE};
     window.fillRect(box, LEGEND_PAPER);
     stroke(window, {box.left, box.top}, {box.right - 1, box.top}, BLACK, 1);
     window.lineTo(box.right - 1, box.bottom - 1);
     window.lineTo(box.left, box.bottom - 1);
     window.lineTo(box.left, box.top);
+    return box.bottom;
 }
 
-void legendText(Surface& window, int row, int indent, const char* text) {
+void legendText(Surface& window, int row, int indent, const char* text, int top = LEGEND_TOP) {
     window.setTextMode(TextMode::Transparent);
     window.setTextColor(BLACK);
-    window.textOut(LEGEND_LEFT + 4 + indent, LEGEND_TOP + 3 + row * LEGEND_LINE, text);
+    window.textOut(LEGEND_LEFT + 4 + indent, top + 3 + row * LEGEND_LINE, text);
 }
 
-void drawForceLegend(Surface& window) {
-    legendPaper(window, 3, 13, true);  // "C compression"
+// The live note's two lines; returns the row under the note.
+int drawLiveNote(Surface& window, const ResultView& view) {
+    const char* detail = view.liveDetail ? view.liveDetail : "";
+    const size_t width =
+        std::max(std::char_traits<char>::length(view.liveVerdict), std::char_traits<char>::length(detail));
+    const int bottom = legendPaper(window, detail[0] ? 2 : 1, int(width), false);
+    legendText(window, 0, 0, view.liveVerdict);
+    if (detail[0]) legendText(window, 1, 0, detail);
+    return bottom;
+}
+
+void drawForceLegend(Surface& window, int top) {
+    legendPaper(window, 3, 13, true, top);  // "C compression"
     const int left = LEGEND_LEFT + 4;
-    const auto swatchRow = [&](int row) { return LEGEND_TOP + 3 + row * LEGEND_LINE + 7; };
+    const auto swatchRow = [&](int row) { return top + 3 + row * LEGEND_LINE + 7; };
     stroke(window, {left, swatchRow(0)}, {left + SWATCH_WIDTH, swatchRow(0)}, FULL_TENSION_COLOR, 3);
     stroke(window, {left, swatchRow(1)}, {left + SWATCH_WIDTH, swatchRow(1)}, FULL_COMPRESSION_COLOR, 3);
     forceStroke(window, {left + 2, swatchRow(2)}, {left + SWATCH_WIDTH - 2, swatchRow(2)}, 1.0, 100.0, true);
     const int indent = SWATCH_WIDTH + 6;
-    legendText(window, 0, indent, "T tension");
-    legendText(window, 1, indent, "C compression");
-    legendText(window, 2, indent, "failed");
+    legendText(window, 0, indent, "T tension", top);
+    legendText(window, 1, indent, "C compression", top);
+    legendText(window, 2, indent, "failed", top);
 }
 
-void drawForceColours(Surface& window, const BridgeModel& model) {
+void drawForceColours(Surface& window, const BridgeModel& model, int legendTop) {
     for (int i = 1; i <= model.memberCount; ++i) {
         const Member& m = model.members[i];
         forceStroke(window, screenOf(model.joints[m.startJoint]), screenOf(model.joints[m.endJoint]), m.force,
@@ -110,7 +123,7 @@ void drawForceColours(Surface& window, const BridgeModel& model) {
     }
     window.selectPen(Pen{BLACK, 1});
     for (int j = 1; j <= model.jointCount; ++j) drawJointRing(window, model, j);
-    drawForceLegend(window);
+    drawForceLegend(window, legendTop);
 }
 
 // The member's ratio in one load case: its force there over the allowable force of that sign.
@@ -195,7 +208,7 @@ void drawMechanism(Surface& window, const DrawingResources& resources, const Bri
 }  // namespace
 
 bool resultViewShown(const ResultView& view) {
-    return view.forceColours || view.mechanism != nullptr ||
+    return view.forceColours || view.mechanism != nullptr || view.liveVerdict != nullptr ||
            (view.deflection != nullptr && view.deflectedCase >= 1 &&
             view.deflectedCase <= view.deflection->caseCount);
 }
@@ -271,8 +284,13 @@ void drawResultView(Surface& window, const DrawingResources& resources, const Br
         drawMechanism(window, resources, model, view);
     } else if (deflected) {
         drawDeflectedShape(window, resources, model, view);
-    } else if (view.forceColours) {
-        drawForceColours(window, model);
+    } else {
+        const int legendTop = view.liveVerdict ? drawLiveNote(window, view) + 4 : LEGEND_TOP;
+        if (view.forceColours) {
+            drawForceColours(window, model, legendTop);
+        } else {
+            drawBridge(window, model);
+        }
     }
 }
 

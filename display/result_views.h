@@ -38,6 +38,10 @@ struct ResultView {
     const Mechanism* mechanism = nullptr;
     double mechanismPhase = 1.0;
     const char* instability = nullptr;
+    // Live Results: the verdict and the hardest-working member (or why there is none), shown in a
+    // note at the top of the sky; the members in colour when forceColours is set.
+    const char* liveVerdict = nullptr;
+    const char* liveDetail = nullptr;
 };
 
 // Whether the view draws anything other than the plain bridge.

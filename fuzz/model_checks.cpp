@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "analysis/analysis.h"
+#include "analysis/mechanism.h"
 #include "analysis/member_evaluation.h"
 #include "analysis/member_sizes.h"
 
@@ -181,6 +182,25 @@ std::string resultsFault(const BridgeModel& model, const AnalysisResults& result
     if (anyFailed != (results.bridgeFailed != 0))
         return anyFailed ? "a member failed but the bridge passed"
                          : "the bridge failed with no failed member";
+    return "";
+}
+
+std::string mechanismFault(const BridgeModel& model, const Mechanism& mechanism) {
+    double largest = 0.0;
+    for (int j = 1; j <= model.jointCount; ++j) {
+        const double dx = mechanism.motion[j][0];
+        const double dy = mechanism.motion[j][1];
+        if (!std::isfinite(dx) || !std::isfinite(dy))
+            return format("the mechanism moves joint %d by %g, %g", j, dx, dy);
+        const uint8_t kind = model.joints[j].kind;
+        if ((kind == JointKind::LeftSupport && dx != 0.0) ||
+            ((kind == JointKind::LeftSupport || kind == JointKind::RightSupport) && dy != 0.0))
+            return format("the mechanism moves support joint %d where it is held", j);
+        largest = std::max(largest, std::hypot(dx, dy));
+    }
+    if (std::fabs(largest - 1.0) > 1e-9)
+        return format("the mechanism's largest motion is %g, not 1", largest);
+    if (!(mechanism.residual >= 0.0)) return "the mechanism's residual is not a number";
     return "";
 }
 

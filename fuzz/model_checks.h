@@ -9,6 +9,7 @@
 #include "model/bridge_model.h"
 
 struct AnalysisResults;
+struct Mechanism;
 
 // Where the tables came from decides what may be taken for granted.
 enum class TableOrigin : uint8_t {
@@ -43,6 +44,10 @@ std::string designDifference(const BridgeModel& expected, const BridgeModel& act
 // The results an analysis left: a stable bridge has finite forces, allowable forces, ratios and
 // load-case forces for every member and a finite deflection; an unstable one names its cause.
 std::string resultsFault(const BridgeModel& model, const AnalysisResults& results);
+
+// How an unstable truss moves, as findMechanism found it: finite, still in the supports' fixed
+// directions, the joint that moves most moving 1.
+std::string mechanismFault(const BridgeModel& model, const Mechanism& mechanism);
 
 // The first number in text that is not finite ("nan", "-inf", "infinity" standing as a word of
 // their own, as printf writes them), quoted with its line; empty when there is none.

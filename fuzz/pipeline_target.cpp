@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/analysis.h"
+#include "analysis/mechanism.h"
 #include "analysis/member_sizes.h"
 #include "app/app_state.h"
 #include "app/program_pictures.h"
@@ -35,11 +36,14 @@ struct PipelineState {
     BridgeModel design;  // the bridge as read, to compare with after each step
     AnalysisResults results;
     AnalysisWorkspace workspace;
+    CaseDisplacements deflection;
+    Mechanism mechanism;
+    bool mechanismFound = false;
     Surface window{BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT, WHITE};
     DrawingResources resources;
     PanelState panels;
 
-    PipelineState() : results{} {
+    PipelineState() : results{}, deflection{}, mechanism{} {
         initMemberSizes(sizes);
         Pictures pictures;
         loadProgramPictures(pictures, nullptr);
@@ -63,14 +67,27 @@ AnalysisOptions optionsOf(int set) {
 
 // The board as the program paints it, in Build mode with the check's mark, or in Review with the
 // results row and the statistics of the first, a middle and the last member (each row takes as
-// long as a click, so not every member of a large bridge).
+// long as a click, so not every member of a large bridge). Review paints the views of the results
+// as well: the mechanism of an unstable truss, else the force colours and the deflected shape of the
+// last load case.
 void paint(PipelineState& s, bool review, const ModelOutcome* marks) {
     BoardPaintInputs inputs;
     inputs.panel.reviewMode = review;
     inputs.panel.bridgeUnstable = s.results.bridgeUnstable != 0;
     inputs.gridOn = !review;
     int16_t selected = 1;
+    if (review && s.mechanismFound) {
+        inputs.view.mechanism = &s.mechanism;
+        inputs.view.instability = "unstable";
+    } else if (review && !s.results.bridgeUnstable) {
+        inputs.view.forceColours = true;
+        inputs.view.results = &s.results;
+        inputs.view.deflection = &s.deflection;
+        inputs.view.deflectedCase = s.deflection.caseCount;
+    }
     (void)paintBoard(s.window, s.resources, s.model, inputs, selected, s.panels);
+    if (review && s.mechanismFound)  // a frame at the other end of the swing
+        drawMechanismFrame(s.window, s.resources, s.model, s.mechanism, -1.0, s.model.memberCount);
     if (marks != nullptr) markOutcome(s.window, s.model, *marks);
     if (!review) return;
     const int count = s.model.memberCount;
@@ -95,6 +112,9 @@ std::string analyseWithEveryOption(PipelineState& s, std::string_view bytes) {
         if (fault.empty()) fault = designDifference(s.design, s.model);
         if (!fault.empty()) return "analysis with options " + std::to_string(set) + ": " + fault;
     }
+    collectCaseDisplacements(s.model, s.results, s.workspace, s.deflection);
+    s.mechanismFound = findMechanism(s.model, s.results, s.workspace, s.mechanism);
+    if (s.mechanismFound) return mechanismFault(s.model, s.mechanism);
     return "";
 }
 
@@ -109,6 +129,7 @@ std::string checkPipelineInput(std::string_view bytes) {
     PipelineState& s = state();
     initBridgeModel(s.model);
     s.results = AnalysisResults{};
+    s.mechanismFound = false;
     if (!readBridgeText(bytes, s.model, s.sizes).ok()) return "";
     s.design = s.model;
 

@@ -66,6 +66,7 @@ constexpr int16_t CMD_OPTION_DEAD_LOAD = 6001;
 constexpr int16_t CMD_OPTION_DECK_WEIGHT = 6002;
 constexpr int16_t CMD_OPTION_LIVE_LOAD = 6003;
 constexpr int16_t CMD_OPTION_MIN_FORCE = 6004;
+constexpr int16_t CMD_OPTION_LIVE_RESULTS = 9044;  // a check mark, kept between runs
 // Special
 constexpr int16_t CMD_SPECIAL_DXF = 7001;
 constexpr int16_t CMD_SPECIAL_CLIPBOARD = 7002;
@@ -190,6 +191,8 @@ inline constexpr MenuEntry QXWINmenu[] = {
         {MenuEntryKind::Command, "Include Deck Weight", CMD_OPTION_DECK_WEIGHT},
         {MenuEntryKind::Command, "Additional Live Load", CMD_OPTION_LIVE_LOAD},
         {MenuEntryKind::Command, "Use Min. Member Force", CMD_OPTION_MIN_FORCE},
+        {MenuEntryKind::Separator, "", 0},
+        {MenuEntryKind::Command, "Live Results", CMD_OPTION_LIVE_RESULTS},
     {MenuEntryKind::End, "", 0},
     {MenuEntryKind::Popup, "Special", 0},
         {MenuEntryKind::Command, "Make DXF", CMD_SPECIAL_DXF},

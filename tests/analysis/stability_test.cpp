@@ -3,11 +3,14 @@
 // what an unstable analysis leaves behind, and a bridge with no roadbed joint.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <initializer_list>
 #include <memory>
 #include <utility>
 
 #include "analysis/analysis.h"
+#include "analysis/mechanism.h"
 #include "tests/analysis/analysis_bridges.h"
 
 namespace {
@@ -24,7 +27,32 @@ struct Analysis {
         if (results->bridgeUnstable) {
             EXPECT_EQ(results->bridgeFailed, 1);
         }
+        checkMechanism(b);
         return results->instability;
+    }
+
+    // Every unstable truss has a motion that moves a joint and stretches no member (to rounding;
+    // a truss that only deflects too far, almost none), 0 where the supports hold it, the joint
+    // that moves most moving 1; the unbraced joint is named. A stable truss has none.
+    void checkMechanism(const TestBridge& b) {
+        auto scratch = std::make_unique<AnalysisWorkspace>();
+        auto m = std::make_unique<Mechanism>();
+        const bool found = findMechanism(b.model, *results, *scratch, *m);
+        EXPECT_EQ(found, results->bridgeUnstable == 1);
+        if (!found) return;
+        const bool deflects = results->instability == InstabilityCause::ExcessiveDeflection;
+        EXPECT_LT(m->residual, deflects ? 1e-3 : 1e-6) << int(results->instability);
+        EXPECT_EQ(m->joint, results->unbracedJoint);
+        double largest = 0;
+        for (int j = 1; j <= b.model.jointCount; ++j) {
+            largest = std::max(largest, std::hypot(m->motion[j][0], m->motion[j][1]));
+            const uint8_t kind = b.model.joints[j].kind;
+            const bool pinned = kind == JointKind::LeftSupport;
+            const bool supported = pinned || kind == JointKind::RightSupport;
+            EXPECT_TRUE(!pinned || m->motion[j][0] == 0.0);
+            EXPECT_TRUE(!supported || m->motion[j][1] == 0.0);
+        }
+        EXPECT_NEAR(largest, 1.0, 1e-12);
     }
 };
 

@@ -8,9 +8,11 @@
 #include <cstring>
 #include <string>
 
+#include "display/result_views.h"
 #include "resources/menu_resource.h"
 #include "tests/app/app_driver.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/screen_text.h"
 
 namespace {
 
@@ -256,6 +258,49 @@ TEST(Commands, CalculateAndAnimate) {
     animated->command(CMD_DISPLAY_REFRESH);
     for (int i = 1; i <= animated->model().memberCount; ++i)
         EXPECT_EQ(animated->model().members[i].forceRatio, 0.0);
+}
+
+// Live Results follow every change while editing, with no message box: the Pratt truss without a
+// diagonal is unstable, drawn back in it passes in colour, a joint dragged high makes it fail at
+// every move. Calculate then works as before and finds the truss without the diagonal unstable:
+// its mechanism swings on the timer until a click, after which the picture stays.
+TEST(Commands, LiveResultsAndTheMechanismsSwing) {
+    auto pratt = withPratt();
+    const auto note = [&] { return readText(pratt->window(), 10, 9, 14); };
+    const size_t boxes = pratt->shell.messageBoxes().size();
+    pratt->command(CMD_MEMBER_DELETE);
+    pratt->click(325, 225);  // the diagonal from (150, 50) to (200, 0) ft
+    ASSERT_EQ(pratt->model().memberCount, 28);
+    pratt->command(CMD_MODE_BUILD);
+    EXPECT_NE(note(), "Live: unstabl");
+    pratt->command(CMD_OPTION_LIVE_RESULTS);
+    EXPECT_EQ(note(), "Live: unstable");
+    pratt->drawMember(300, 200, 350, 250);
+    EXPECT_EQ(note(), "Live: passes, ");
+    const Member& diagonal = pratt->program().liveModel.members[29];
+    EXPECT_EQ(pratt->window().pixel(325, 225), forceColor(diagonal.force, diagonal.forceRatio));
+    pratt->command(CMD_JOINT_MOVE);
+    pratt->press(350, 200);
+    pratt->move(362, 160, true);
+    EXPECT_EQ(note(), "Live: fails, 9");
+    pratt->move(352, 200, true);
+    EXPECT_EQ(note(), "Live: passes, ");
+    pratt->release(350, 200);
+    EXPECT_EQ(pratt->shell.messageBoxes().size(), boxes);
+    pratt->command(CMD_EDIT_UNDO);  // the diagonal goes again
+    pratt->shell.answerMessageBox(DialogButton::No);
+    pratt->command(CMD_MODE_CALCULATE);
+    EXPECT_EQ(pratt->state().mode, Mode::Review);
+    EXPECT_EQ(readText(pratt->window(), 10, 9, 10), "16 joints ");
+    const Surface still = pratt->window();
+    pratt->shell.advanceClock(250);  // a quarter swing: the truss as drawn
+    pratt->shell.pumpMessages();
+    EXPECT_NE(pratt->window().pixels(), still.pixels());
+    pratt->click(175, 250);  // member 1 stays selected
+    EXPECT_EQ(pratt->window().pixels(), still.pixels());
+    pratt->shell.advanceClock(250);
+    pratt->shell.pumpMessages();
+    EXPECT_EQ(pratt->window().pixels(), still.pixels());
 }
 
 TEST(Commands, ModesToolsAndSettings) {
