@@ -126,8 +126,9 @@ bool findMechanism(const BridgeModel& model, const AnalysisResults& results, Ana
     const double dy = mechanism.motion[mover][1];
     const double sign = dy < 0.0 || (dy == 0.0 && mechanism.motion[mover][0] > 0.0) ? 1.0 : -1.0;
     for (int j = 1; j <= model.jointCount; ++j) {
-        mechanism.motion[j][0] *= sign / largest;
-        mechanism.motion[j][1] *= sign / largest;
+        // Adding 0.0 turns a -0.0 (a still direction turned round) into 0.0.
+        mechanism.motion[j][0] = mechanism.motion[j][0] * (sign / largest) + 0.0;
+        mechanism.motion[j][1] = mechanism.motion[j][1] * (sign / largest) + 0.0;
     }
     return true;
 }

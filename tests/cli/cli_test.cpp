@@ -125,6 +125,20 @@ TEST(Cli, JsonOfTheHandSolvedTruss) {
     EXPECT_NE(r.out.find(",0],["), std::string::npos);  // the right support's dy
     EXPECT_NE(r.out.find(",-1.334"), std::string::npos);
 
+    EXPECT_EQ(r.out.find("\"mechanism\""), std::string::npos);  // only an unstable truss has one
+
+    // Without its last diagonal it is unstable: too few members, and one motion of its joints.
+    TestBridge shortBridge = workedExampleBridge();
+    --shortBridge.model.memberCount;
+    ASSERT_TRUE(saveBridgeFile((dir + "/SHORT.BRG").c_str(), shortBridge.model));
+    const CliRun shortOfOne = cli("analyze --json " + dir + "/SHORT.BRG");
+    EXPECT_NE(shortOfOne.out.find("\"mechanism\":{\"reason\":\"members\",\"joint\":null,\"motion\":[[0,0],"),
+              std::string::npos)
+        << shortOfOne.out.substr(shortOfOne.out.find("\"mechanism\""));
+    // The program's picture of it is one still of its swing, the sentence above it.
+    const CliRun still = cli("render --review " + dir + "/SHORT.BRG " + dir + "/short.png");
+    EXPECT_EQ(still.status, 0) << still.err;
+
     // A bridge the check stops: the message, null results, no load cases.
     b.joint(300, 80);  // attached to nothing
     ASSERT_TRUE(saveBridgeFile((dir + "/LOOSE.BRG").c_str(), b.model));
