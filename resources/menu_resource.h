@@ -66,7 +66,8 @@ constexpr int16_t CMD_OPTION_DEAD_LOAD = 6001;
 constexpr int16_t CMD_OPTION_DECK_WEIGHT = 6002;
 constexpr int16_t CMD_OPTION_LIVE_LOAD = 6003;
 constexpr int16_t CMD_OPTION_MIN_FORCE = 6004;
-constexpr int16_t CMD_OPTION_LIVE_RESULTS = 9044;  // a check mark, kept between runs
+// A check mark, kept between runs.
+constexpr int16_t CMD_OPTION_LIVE_RESULTS = 9044;
 // Special
 constexpr int16_t CMD_SPECIAL_DXF = 7001;
 constexpr int16_t CMD_SPECIAL_CLIPBOARD = 7002;
