@@ -375,6 +375,7 @@ def main():
         menus_by_mouse_and_touch(browser, third)
         help_beside_the_board(third)
         views_of_the_results(third)
+        live_results_and_the_mechanism(third)
         narrow_windows(third)
 
         # The second tab starts once the only running one is gone.
@@ -777,6 +778,68 @@ def views_of_the_results(page):
     board.settle()
     print("the member table sorts, selects, sizes and copies; a member's chart opens; arrows step the"
           " deflected shape")
+
+
+def live_results_and_the_mechanism(page):
+    """Options > Live Results on PRATT.BRG: a joint dragged with the mouse is analysed at every move,
+    the board as the replay of the same drag shows it while the button is held and after; then, with
+    a diagonal deleted, Calculate finds the truss unstable and its mechanism swings until a click,
+    after which the board is the still `render --review` draws."""
+    menus = Menus(page)
+    board = Board(page)
+    sample = os.path.join(SITE, "examples", "PRATT.BRG")
+    held, dropped = os.path.join(OUT, "live-held.png"), os.path.join(OUT, "live-dropped.png")
+    script = os.path.join(OUT, "live.replay")
+    with open(script, "w") as f:
+        f.write(f"command 9044\ncommand 2002\nmove 350 200\npress 350 200\ndrag 356 180\ndrag 362 160\n"
+                f"png {held}\nrelease 362 160\npng {dropped}\n")
+    cli("replay", script, "--open", sample)
+    menus.choose(["Options", "Live Results"], "click")
+    menus.choose(["Joints", "Move"], "click")
+    board.settle()
+    page.mouse("mouseMoved", *board.at(350, 200))
+    page.mouse("mousePressed", *board.at(350, 200), buttons=1)
+    page.mouse("mouseMoved", *board.at(356, 180), buttons=1)
+    page.mouse("mouseMoved", *board.at(362, 160), buttons=1)
+    board.settle()
+    same_pixels(page, held, "live-held", area="632x370+0+0")
+    page.mouse("mouseReleased", *board.at(362, 160))
+    board.settle()
+    same_pixels(page, dropped, "live-dropped", area="632x370+0+0")
+    menus.choose(["Options", "Live Results"], "click")  # the choice is kept for the pages that follow
+    page.key("ctrl+z")
+
+    # The Pratt truss without the diagonal from (150, 50) to (200, 0) ft, as a file too.
+    with open(sample) as f:
+        lines = f.read().split("\n")
+    members = [m for m in lines[18:47] if not m.startswith("26 ")]
+    header = lines[1].split()
+    short = os.path.join(OUT, "SHORT.BRG")
+    with open(short, "w") as f:
+        renumbered = [" ".join([str(n + 1)] + m.split()[1:]) for n, m in enumerate(members)]
+        f.write("\n".join([lines[0], " ".join(["28"] + header[1:])] + lines[2:18] + renumbered) + "\n")
+    still = os.path.join(OUT, "SHORT-review.png")
+    cli("render", "--review", short, still)
+    menus.choose(["Members", "Delete"], "click")
+    board.settle()
+    menus.click(*board.at(325, 225))
+    board.settle()
+    menus.choose(["Mode", "Calculate"], "click")
+    board.settle()
+    if page.evaluate("document.body.dataset.state") == "dialog":
+        page.key("n")  # no saving first
+    board.settle(60)
+    first = page.canvas_png("#board")
+    time.sleep(0.3)
+    if page.canvas_png("#board") == first:
+        fail("the unstable truss's mechanism does not swing")
+    menus.click(*board.at(175, 250))  # member 1, which stays selected
+    board.settle()
+    time.sleep(0.3)
+    same_pixels(page, still, "mechanism-still", area="632x370+0+0")
+    page.key("ctrl+z")  # the diagonal back: the bridge as opened, with no unsaved work to offer later
+    board.settle()
+    print("Live Results follow a dragged joint; an unstable truss's mechanism swings until a click")
 
 
 def centre(page, selector):
