@@ -98,7 +98,7 @@ def analysis(url):
     finally:
         browser.close()
     web = " ".join(lines).split()
-    for i in range(0, 4, 2):
+    for i in range(0, min(len(native), len(web)) - 1, 2):
         n, w = float(native[i + 1]), float(web[i + 1])
         print(f"  {native[i]:14} native {n:7.1f} us, browser {w:7.1f} us: {w / n:.2f} x")
 
@@ -158,7 +158,8 @@ def main():
     sizes()
     print("Navigation to the intro's first frame:")
     first_frames(site)
-    print("Analysis of the largest legal bridge (median of rounds):")
+    print("Analysis of the largest legal bridge, one update of Live Results on it and the mechanism of it")
+    print("with one member fewer than it needs (median of rounds):")
     analysis(timing)
     print("The truck's drive over the Pratt truss:")
     drive(site)
