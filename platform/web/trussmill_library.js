@@ -664,7 +664,8 @@ var TrussmillLibrary = {
       panel.addEventListener('keydown', TM.tableKey);
       document.getElementById('desk').appendChild(panel);
       TM.table = {panel: panel, scroll: scroll, caption: caption, head: head, body: body, contents: null,
-                  sort: {column: -1, descending: false}, selected: 0};
+                  sort: {column: -1, descending: false}, selected: 0, editor: TM.element('select'),
+                  editorCell: null};
     },
 
     // Up and Down move the selection, Enter opens the row, Ctrl+C copies the table; the size's list
@@ -731,17 +732,22 @@ var TrussmillLibrary = {
         }
       });
       t.head.replaceChildren(headings);
-      var sizes = TM.element('select');
-      contents.sizeChoices.forEach(function(text, i) {
-        sizes.appendChild(TM.element('option', '', text)).value = i + 1;
-      });
+      // One list of the sizes, in the selected row's size cell (see selectRow): a list in every
+      // row would take most of the time a large table takes to show.
+      if (t.editor.options.length !== contents.sizeChoices.length) {
+        t.editor.replaceChildren();
+        contents.sizeChoices.forEach(function(text, i) {
+          t.editor.appendChild(TM.element('option', '', text)).value = i + 1;
+        });
+      }
+      t.editorCell = null;
       var rows = TM.sortedMembers().map(function(member) {
         var row = TM.element('tr');
         row.member = member;
         contents.rows[member - 1].forEach(function(cell, column) {
-          var td = row.appendChild(TM.element('td', '', column === contents.sizeColumn ? undefined : cell[0]));
+          var td = row.appendChild(TM.element('td', '', cell[0]));
           if (cell[0] === 'FAIL') td.className = 'fail';
-          if (column === contents.sizeColumn) td.appendChild(TM.sizeList(member, cell, sizes));
+          if (column === contents.sizeColumn) td.size = cell;
         });
         return row;
       });
@@ -758,15 +764,23 @@ var TrussmillLibrary = {
       }
     },
 
-    // The size cell's list of the sizes, showing the cell's own: a copy of one list made per
-    // filling, which is quicker than making each.
-    sizeList: function(member, cell, model) {
-      var list = model.cloneNode(true);
-      list.setAttribute('aria-label', 'Size of member ' + member);
-      var at = TM.table.contents.sizeChoices.indexOf(cell[0]);
-      list.shown = String(at >= 0 ? at + 1 : Math.round(cell[1]));
-      list.value = list.shown;
-      return list;
+    // Puts the list of sizes into member's size cell, showing the cell's own size, and the text back
+    // into the cell it leaves.
+    moveSizeList: function(row) {
+      var t = TM.table;
+      if (t.editorCell) t.editorCell.textContent = t.editorCell.size[0];
+      t.editorCell = null;
+      var cell = row && row.cells[t.contents.sizeColumn];
+      if (!cell) {
+        t.editor.remove();
+        return;
+      }
+      var at = t.contents.sizeChoices.indexOf(cell.size[0]);
+      t.editor.shown = String(at >= 0 ? at + 1 : Math.round(cell.size[1]));
+      t.editor.setAttribute('aria-label', 'Size of member ' + row.member);
+      cell.replaceChildren(t.editor);
+      t.editor.value = t.editor.shown;
+      t.editorCell = cell;
     },
 
     // Marks member's row as selected (0: none) and brings it into view; only the user's own moves
@@ -782,6 +796,7 @@ var TrussmillLibrary = {
         // The selected row, or the first, is where Tab brings the keyboard into the rows.
         row.tabIndex = row === chosen || (!chosen && i === 0) ? 0 : -1;
       });
+      if (!t.editorCell || t.editorCell.parentNode !== chosen) TM.moveSizeList(chosen);
       if (!chosen) return;
       // The keyboard in the rows follows the program's selection.
       if (!byUser && document.activeElement && document.activeElement.parentNode === t.body) {

@@ -686,11 +686,11 @@ def views_of_the_results(page):
     members = json.loads(subprocess.run([CLI, "members", sample, "--json"], capture_output=True, text=True,
                                         check=True).stdout)
     shown = page.evaluate(f"{rows}.map((r) => [...r.cells].map((c) => c.querySelector('select') ?"
-                          " Number(c.querySelector('select').value) : c.textContent))")
+                          " c.querySelector('select').value : c.textContent))")
     five = members[4]
     force, sense = shown[4][5].split()
     if len(shown) != len(members) or shown[4][:4] != [str(five["index"]), str(five["startJoint"]),
-                                                      str(five["endJoint"]), five["size"]] or \
+                                                      str(five["endJoint"]), str(five["size"])] or \
             abs(float(force) - abs(five["force"])) > 5e-4 * abs(five["force"]) or \
             sense != "TC"[five["force"] < 0] or shown[4][10] != five["status"]:
         fail(f"the table shows {len(shown)} rows, member 5 as {shown[4]}, where members --json has {five}")
@@ -888,4 +888,5 @@ def narrow_windows(page):
     page.send("Emulation.clearDeviceMetricsOverride")
     print("a phone-sized window fits the board to its width and wraps the menu bar")
 
-main()
+if __name__ == "__main__":
+    main()
