@@ -1,7 +1,6 @@
 // Options / Live Results: while the user edits, every paint checks and analyses a copy of the
 // bridge and draws it in the force colours with a note of the verdict. Paints come after the
 // queued input has been handled, so during a joint drag the latest position is the one analysed.
-#include <cmath>
 #include <cstdio>
 
 #include "app/main_window.h"
@@ -12,14 +11,6 @@
 namespace {
 
 constexpr char kLiveResultsSetting[] = "live-results";
-
-// A member's force over the allowable force of its sign, percent; a failed member's stored ratio
-// only marks it.
-double demandPercent(const Member& m) {
-    const double allowed = m.force >= 0.0 ? m.allowableTension : m.allowableCompression;
-    if (m.forceRatio != 1000.0 || !(allowed > 0.0)) return m.forceRatio;
-    return std::fabs(m.force) / allowed * 100.0;
-}
 
 }  // namespace
 

@@ -161,7 +161,7 @@ void MainWindow::onTableMessage(const WindowMessage& message) {
     tableSelection_ = member;
     switch (message.kind) {
         case MessageKind::TableRowSelected:
-            if (state.mode == Mode::Review && resultViewShown(resultView())) {
+            if ((state.mode == Mode::Review && resultViewShown(resultView())) || liveResultsShown()) {
                 repaint();
             } else if (ready_) {
                 Surface& window = shell_.windowSurface();

@@ -31,6 +31,12 @@ std::string significant(double value, int digits) {
 
 }  // namespace
 
+double demandPercent(const Member& m) {
+    const double allowed = m.force >= 0.0 ? m.allowableTension : m.allowableCompression;
+    if (m.forceRatio != FAILED_FORCE_RATIO || !(allowed > 0.0)) return m.forceRatio;
+    return std::fabs(m.force) / allowed * 100.0;
+}
+
 void fillMemberRows(const BridgeModel& model, const AnalysisResults& results, RowResults state,
                     MemberRows& rows) {
     rows.results = state;
@@ -50,10 +56,7 @@ void fillMemberRows(const BridgeModel& model, const AnalysisResults& results, Ro
         row.force = m.force;
         row.forceRatio = m.forceRatio;
         row.failed = m.forceRatio == FAILED_FORCE_RATIO;
-        const double allowed = m.force >= 0.0 ? m.allowableTension : m.allowableCompression;
-        row.demandPercent = allowed > 0.0 ? std::fabs(m.force) / allowed * 100.0 : 0.0;
-        // A failed member's stored ratio only marks it; the table shows how far over it is.
-        if (!row.failed) row.demandPercent = m.forceRatio;
+        row.demandPercent = demandPercent(m);
         row.governingJoint = governingJointOf(model, results, i);
     }
 }

@@ -40,6 +40,10 @@ struct MemberRows {
     MemberRow rows[MEMBER_SLOTS];
 };
 
+// A member's design force over the allowable force of its sign, percent: its efficiency ratio,
+// and for a failed member (whose stored ratio only marks it) how far over it is.
+double demandPercent(const Member& member);
+
 // Fills the rows from the model's members and the load-case forces of results. Among the load
 // cases that give a member's design force, the one with the truck furthest left governs (by x,
 // then joint number); none does when every force is 0 or the minimum member force stands in.
