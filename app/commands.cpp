@@ -227,6 +227,7 @@ void MainWindow::newBridge() {
     if (program_.model.savedFlag == 0 && !askToContinue()) return;
     program_.model.savedFlag = 1;
     clearBridge(program_.model);
+    resetKeyCursor();
     selectTool(Mode::Build);
     repaint();
 }

@@ -82,6 +82,7 @@ bool MainWindow::openFile(const char* path) {
         reportRefusedFile(path, loaded.reason);
         return false;
     }
+    resetKeyCursor();
     noteRecentFile(path);
     return true;
 }

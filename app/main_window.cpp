@@ -26,9 +26,13 @@ constexpr int16_t kToolCommands[] = {
 MainWindow::MainWindow(Shell& shell, Program& program) : shell_(shell), program_(program) {}
 
 MessageResult MainWindow::handleMessage(const WindowMessage& message) {
+    if (depth_ == 0) takeKeyCursorOff();
     ++depth_;
     const MessageResult result = dispatch(message);
-    if (--depth_ == 0) afterMessage();
+    if (--depth_ == 0) {
+        afterMessage();
+        putKeyCursorOn();
+    }
     return result;
 }
 
@@ -66,12 +70,11 @@ MessageResult MainWindow::dispatch(const WindowMessage& message) {
             endAction();
             return MessageResult::Handled;
         case MessageKind::PointerMove:
+            keyCursorShown_ = false;  // the next key goes on from where the cursor was
             onPointerMove(message.pointer, message.leftButtonDown);
             return MessageResult::Handled;
         case MessageKind::LeftButtonDown:
-            stopSwinging();
-            beginAction();
-            onLeftButtonDown(message.pointer);
+            pressLeftButton(message.pointer);
             return MessageResult::Handled;
         case MessageKind::Key:
             onKey(message.key, message.shift);
@@ -90,9 +93,7 @@ MessageResult MainWindow::dispatch(const WindowMessage& message) {
             endAction();
             return MessageResult::Handled;
         case MessageKind::LeftButtonUp:
-            onLeftButtonUp(message.pointer);
-            // A release outside the drag area leaves a joint drag open, and its action with it.
-            if (!program_.state.draggingJoint) endAction();
+            releaseLeftButton(message.pointer);
             return MessageResult::Handled;
     }
     return MessageResult::Default;

@@ -1,6 +1,6 @@
 // The main window procedure: creation and destruction of the drawing resources, sizing, painting,
-// the close box, every menu command and the mouse. It owns no state of its own beyond the flags of
-// a close in progress; everything it changes lives in the Program tables it is given.
+// the close box, every menu command, the mouse and the keyboard. It owns no state of its own beyond the flags
+// of a close in progress; everything it changes lives in the Program tables it is given.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "app/edit_history.h"
 #include "app/program_tables.h"
+#include "display/board.h"
 #include "display/result_views.h"
 #include "files/assignment_file.h"
 #include "files/export_file.h"
@@ -62,6 +63,11 @@ class MainWindow final : public WindowProcedure {
     bool hasUnsavedChanges() const { return program_.model.savedFlag == 0; }
 
     const EditHistory& history() const { return history_; }
+
+    // The keyboard cursor's board point, and whether it shows on the board: from the first key that
+    // moves it until the next pointer move.
+    Point keyCursor() const { return keyCursor_; }
+    bool keyCursorShown() const { return keyCursorShown_; }
 
     // Whether the member results and kept displacements belong to the bridge as it stands, and
     // what Review draws in place of the plain bridge.
@@ -156,7 +162,9 @@ class MainWindow final : public WindowProcedure {
     // After every message: results of a bridge that has changed since are no longer shown as its
     // own, and the member table follows the bridge, its results and the selection.
     void followBridgeWithViews();
-    void onKey(KeyName key, bool shift);
+    // Review with the deflected shape: Left and Right step through its load cases. Returns true
+    // when the key was taken.
+    bool stepDeflectedCase(KeyName key);
     void onTableMessage(const WindowMessage& message);
     // Review: a press that picks the deflected shape's load case, or the second press of a double
     // click that opens a member's chart. Returns true when the press was taken.
@@ -179,6 +187,9 @@ class MainWindow final : public WindowProcedure {
     void restoreLiveResults();
 
     // -- Mouse (mouse.cpp)
+    // The press and release of the left button as one user action, from the mouse or from Enter.
+    void pressLeftButton(Point pointer);
+    void releaseLeftButton(Point pointer);
     void onPointerMove(Point pointer, bool leftButtonDown);
     void onLeftButtonDown(Point pointer);
     void onLeftButtonUp(Point pointer);
@@ -190,12 +201,32 @@ class MainWindow final : public WindowProcedure {
     void dropDraggedJoint(Point pointer);
     // Show Stats, Joints Show and Review: the clicked item, or the next one after the selection.
     void stepMemberSelection(Point pointer, bool showResults);
+    // Selects member m and shows it; 0 and numbers past the last member wrap round to the other end.
+    void showMemberSelection(int m, bool showResults);
     void stepJointSelection(Point pointer);
     // A member still open when something else needs the tables whole is taken back.
     void abandonOpenMember();
     // Likewise a joint drag still open (its release fell outside the drag area) ends with the
     // joint back where it stood: saved, analysed or edited, the tables show no joint in the air.
     void abandonOpenDrag();
+
+    // -- Keyboard (keyboard.cpp)
+    void onKey(KeyName key, bool shift);
+    // Moves the cursor, kept inside the joint area, and shows it; to the tool it is a pointer move,
+    // a drag while Enter holds a press.
+    void moveKeyCursor(Point to);
+    // Enter: a click, or in Build mode and Joints / Move a press held until the next Enter.
+    void enterAtKeyCursor();
+    // Escape: a member being drawn is not added, a joint being moved goes back.
+    void cancelHeldPress();
+    // Tab: the next or previous joint by number (step +1 or -1), wrapping round.
+    void jumpKeyCursorToJoint(int step);
+    // File New and Open: the cursor back on the left support, hidden.
+    void resetKeyCursor();
+    // Around every message the user sent: the cursor is off the window while the handlers draw, and
+    // back on over what they drew.
+    void takeKeyCursorOff();
+    void putKeyCursorOn();
 
     // -- Shared helpers (main_window.cpp)
     void repaint() { shell_.invalidate(); }
@@ -244,7 +275,12 @@ class MainWindow final : public WindowProcedure {
     bool mechanismFound_ = false;  // program_.mechanism holds the last analysis's
     std::string instability_;      // why the last analysis found the truss unstable
     bool swinging_ = false;
-    uint32_t swingStart_ = 0;  // tick of the swing's start
-    std::string liveVerdict_;  // the live note's lines, as last drawn
+    uint32_t swingStart_ = 0;                                 // tick of the swing's start
+    Point keyCursor_{BOARD_ORIGIN_COLUMN, BOARD_ORIGIN_ROW};  // board pixels
+    bool keyCursorShown_ = false;
+    int keyCursorJoint_ = 0;        // the joint Tab last put the cursor on
+    KeyCursorMark keyCursorMark_;   // where the cursor is drawn on the window, and what it covers
+    uint8_t savedBeforePress_ = 1;  // the bridge's saved flag before the press being held
+    std::string liveVerdict_;       // the live note's lines, as last drawn
     std::string liveDetail_;
 };

@@ -83,6 +83,20 @@ BoardPoint boardPointAt(Point p) {
 
 }  // namespace
 
+void MainWindow::pressLeftButton(Point pointer) {
+    stopSwinging();
+    beginAction();
+    if (!program_.state.drawingMember && !program_.state.draggingJoint)
+        savedBeforePress_ = program_.model.savedFlag;
+    onLeftButtonDown(pointer);
+}
+
+void MainWindow::releaseLeftButton(Point pointer) {
+    onLeftButtonUp(pointer);
+    // A release outside the drag area leaves a joint drag open, and its action with it.
+    if (!program_.state.draggingJoint) endAction();
+}
+
 void MainWindow::onPointerMove(Point pointer, bool leftButtonDown) {
     AppState& state = program_.state;
     if (state.mode == Mode::Build) {
@@ -256,9 +270,16 @@ void MainWindow::stepMemberSelection(Point pointer, bool showResults) {
     const BridgeModel& model = program_.model;
     // An empty bridge has no member to step to; its table slots hold members deleted long ago.
     if (model.memberCount == 0) return;
-    int m = findMemberAt(model, boardPointAt(pointer));
-    if (m == 0) m = state.selectedMember + 1;
-    if (m > model.memberCount || m < 1) m = 1;
+    const int m = findMemberAt(model, boardPointAt(pointer));
+    showMemberSelection(m != 0 ? m : state.selectedMember + 1, showResults);
+}
+
+void MainWindow::showMemberSelection(int m, bool showResults) {
+    AppState& state = program_.state;
+    const BridgeModel& model = program_.model;
+    if (model.memberCount == 0) return;
+    if (m > model.memberCount) m = 1;
+    if (m < 1) m = model.memberCount;
     state.selectedMember = static_cast<int16_t>(m);
     if (!ready_) return;
     if (showResults && resultViewShown(resultView())) {

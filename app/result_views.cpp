@@ -220,16 +220,16 @@ void MainWindow::stopSwinging() {
 
 // ---- Keys, presses and the chart
 
-void MainWindow::onKey(KeyName key, bool shift) {
-    (void)shift;
+bool MainWindow::stepDeflectedCase(KeyName key) {
     AppState& state = program_.state;
     const ResultView view = resultView();
-    if (view.deflection == nullptr) return;
+    if (view.deflection == nullptr) return false;
     const int step = key == KeyName::Right ? 1 : key == KeyName::Left ? -1 : 0;
-    if (step == 0) return;
+    if (step == 0) return false;
     state.deflectedCase =
         static_cast<int16_t>(neighbourCase(program_.model, program_.deflection, state.deflectedCase, step));
     repaint();
+    return true;
 }
 
 bool MainWindow::pressOnResultView(Point pointer) {

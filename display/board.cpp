@@ -2,7 +2,9 @@
 // pen is put back right after, so strokes drawn "with the current pen" stay black.
 #include "display/board.h"
 
+#include <algorithm>
 #include <cassert>
+#include <optional>
 
 namespace {
 
@@ -28,6 +30,21 @@ bool memberSlot(int member) {
 
 bool jointSlot(int joint) {
     return joint >= 0 && joint <= LAST_JOINT_SLOT;
+}
+
+constexpr int KEY_CURSOR_HALF = KEY_CURSOR_SIZE / 2;
+
+// The cursor's colour at (dx, dy) from its top-left corner: black on the outer ring, white on the
+// ring inside it; the middle is not drawn.
+std::optional<Color> keyCursorPixel(int dx, int dy) {
+    const int ring = std::min(std::min(dx, dy), std::min(KEY_CURSOR_SIZE - 1 - dx, KEY_CURSOR_SIZE - 1 - dy));
+    if (ring == 0) return BLACK;
+    if (ring == 1) return WHITE;
+    return std::nullopt;
+}
+
+bool insideSurface(const Surface& surface, int x, int y) {
+    return x >= 0 && x < surface.width() && y >= 0 && y < surface.height();
 }
 
 }  // namespace
@@ -137,4 +154,39 @@ void markJoint(Surface& window, const BridgeModel& model, int joint) {
 void markOutcome(Surface& window, const BridgeModel& model, const ModelOutcome& outcome) {
     if (outcome.markedJoint != 0) markJoint(window, model, outcome.markedJoint);
     if (outcome.markedMember != 0) markMember(window, model, outcome.markedMember);
+}
+
+void drawKeyCursor(Surface& window, Point at, KeyCursorMark& mark) {
+    assert(!mark.drawn && "erase the key cursor before drawing it again");
+    mark.at = at;
+    for (int dy = 0; dy < KEY_CURSOR_SIZE; ++dy) {
+        for (int dx = 0; dx < KEY_CURSOR_SIZE; ++dx) {
+            const int x = at.x - KEY_CURSOR_HALF + dx;
+            const int y = at.y - KEY_CURSOR_HALF + dy;
+            const std::optional<Color> colour = keyCursorPixel(dx, dy);
+            if (!colour || !insideSurface(window, x, y)) continue;
+            mark.under[size_t(dy * KEY_CURSOR_SIZE + dx)] = window.pixel(x, y);
+            window.setPixel(x, y, *colour);
+        }
+    }
+    mark.drawn = true;
+}
+
+bool eraseKeyCursor(Surface& window, KeyCursorMark& mark) {
+    if (!mark.drawn) return true;
+    mark.drawn = false;
+    const int left = mark.at.x - KEY_CURSOR_HALF;
+    const int top = mark.at.y - KEY_CURSOR_HALF;
+    for (int pass = 0; pass < 2; ++pass) {  // first check that the cursor is still there, then erase
+        for (int dy = 0; dy < KEY_CURSOR_SIZE; ++dy) {
+            for (int dx = 0; dx < KEY_CURSOR_SIZE; ++dx) {
+                const std::optional<Color> colour = keyCursorPixel(dx, dy);
+                if (!colour || !insideSurface(window, left + dx, top + dy)) continue;
+                if (pass == 0 && window.pixel(left + dx, top + dy) != *colour) return false;
+                if (pass == 1)
+                    window.setPixel(left + dx, top + dy, mark.under[size_t(dy * KEY_CURSOR_SIZE + dx)]);
+            }
+        }
+    }
+    return true;
 }

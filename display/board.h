@@ -5,6 +5,7 @@
 // Board pixels are window pixels: column 150 is x = 0 ft, row 250 is y = 0 ft.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "display/drawing_resources.h"
@@ -79,3 +80,20 @@ void markMember(Surface& window, const BridgeModel& model, int member);
 void markJoint(Surface& window, const BridgeModel& model, int joint);
 // Marks what the outcome names (its joint, its member, or nothing).
 void markOutcome(Surface& window, const BridgeModel& model, const ModelOutcome& outcome);
+
+// The keyboard cursor: a square outline centred on a board point, black with a white line inside
+// it so that it shows on the sky and on the rock alike. It is drawn over whatever the window shows,
+// keeping the pixels its two rings cover, and taken off by putting them back.
+constexpr int KEY_CURSOR_SIZE = 7;  // pixels across, the centre pixel included
+struct KeyCursorMark {
+    bool drawn = false;
+    Point at{};  // the centre
+    std::array<Color, KEY_CURSOR_SIZE * KEY_CURSOR_SIZE> under{};
+};
+
+// Draws the cursor centred on at and keeps what it covers in mark; the part outside the window is
+// left out. A cursor still drawn must be erased first.
+void drawKeyCursor(Surface& window, Point at, KeyCursorMark& mark);
+// Takes a drawn cursor off again. Returns false, putting nothing back, when something has drawn over
+// it since: what the window shows there is no longer the cursor, and the caller repaints instead.
+bool eraseKeyCursor(Surface& window, KeyCursorMark& mark);

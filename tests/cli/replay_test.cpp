@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "analysis/member_sizes.h"
@@ -146,6 +147,66 @@ TEST(Replay, PrattDrawnByAScriptLooksLikeTheRenderOfItsFile) {
     EXPECT_NE(viewsLog.find(R"("kind":"picture","title":"Member 3 of PRATT: force along the truck's path")"),
               std::string::npos);
     EXPECT_NE(viewsLog.find(R"("kind":"end","mode":5001,"savedFlag":0,"name":"PRATT"})"), std::string::npos);
+}
+
+// The Warren truss of the desktop session: deck, diagonals, top chord, as board pixels.
+constexpr int kWarren[][4] = {
+    {150, 250, 230, 250}, {230, 250, 310, 250}, {310, 250, 390, 250}, {390, 250, 470, 250},
+    {470, 250, 550, 250}, {150, 250, 190, 210}, {190, 210, 230, 250}, {230, 250, 270, 210},
+    {270, 210, 310, 250}, {310, 250, 350, 210}, {350, 210, 390, 250}, {390, 250, 430, 210},
+    {430, 210, 470, 250}, {470, 250, 510, 210}, {510, 210, 550, 250}, {190, 210, 270, 210},
+    {270, 210, 350, 210}, {350, 210, 430, 210}, {430, 210, 510, 210}};
+
+// The arrow keys that take the keyboard cursor from one point to another at coordinate snap 10.
+std::string arrowsBetween(int x1, int y1, int x2, int y2) {
+    std::string keys;
+    for (const auto& [delta, back, ahead] : {std::tuple{x2 - x1, "Left", "Right"}, {y2 - y1, "Up", "Down"}}) {
+        const int steps = std::abs(delta) / 10;
+        const std::string name = delta < 0 ? back : ahead;
+        for (int n = steps / 10; n > 0; --n) keys += "key Shift+" + name + "\n";
+        for (int n = steps % 10; n > 0; --n) keys += "key " + name + "\n";
+    }
+    return keys;
+}
+
+// The Warren truss drawn with the keys alone and with the mouse, then joint 7 moved up 10 ft (by
+// Tab in the keys' drawing), saved, and the last three steps undone and saved again: the same bytes
+// each time. The keys also start a member and a move and let go of them with Escape, which must
+// leave nothing behind; after a pointer move the board shows no trace of the cursor.
+TEST(Replay, KeysDrawTheBridgeTheMouseDraws) {
+    std::string keys = "command 4505\n";
+    std::string mouse = "command 4505\n";
+    int x = 150;
+    int y = 250;
+    for (const auto& m : kWarren) {
+        keys += arrowsBetween(x, y, m[0], m[1]) + "key Enter\n" + arrowsBetween(m[0], m[1], m[2], m[3]) +
+                "key Enter\n";
+        x = m[2];
+        y = m[3];
+        mouse += "move " + std::to_string(m[0]) + " " + std::to_string(m[1]) + "\npress " +
+                 std::to_string(m[0]) + " " + std::to_string(m[1]) + "\ndrag " + std::to_string(m[2]) + " " +
+                 std::to_string(m[3]) + "\nrelease " + std::to_string(m[2]) + " " + std::to_string(m[3]) +
+                 "\n";
+    }
+    keys += "key Enter\nkey Shift+Up\nkey Escape\n";  // a member begun and let go
+    // Joints are numbered as drawn: joint 7 is the first top joint, (190, 210).
+    keys += "command 2002\n";
+    for (int n = 0; n < 7; ++n) keys += "key Tab\n";
+    keys += "key Enter\nkey Up\nkey Enter\nkey Tab\nkey Enter\nkey Shift+Down\nkey Escape\n";
+    mouse += "command 2002\npress 190 210\ndrag 190 200\nrelease 190 200\n";
+    const std::string byKeys = scratch("by-keys");
+    const std::string byMouse = scratch("by-mouse");
+    for (auto [script, dir] : {std::pair{&keys, byKeys}, {&mouse, byMouse}}) {
+        write(dir + "/session.txt", *script + "choose " + dir + "/WARREN\ncommand 1004\n" +
+                                        "command 9001\ncommand 9001\ncommand 9001\nchoose " + dir +
+                                        "/UNDONE\ncommand 1004\ncommand 5001\nmove 300 300\n");
+        ASSERT_EQ(cli("replay " + dir + "/session.txt --png " + dir + "/board.png").status, 0) << dir;
+    }
+    EXPECT_GT(slurp(byMouse + "/WARREN.BRG").size(), 100u);
+    EXPECT_EQ(slurp(byKeys + "/WARREN.BRG"), slurp(byMouse + "/WARREN.BRG"));
+    EXPECT_EQ(slurp(byKeys + "/UNDONE.BRG"), slurp(byMouse + "/UNDONE.BRG"));
+    EXPECT_NE(slurp(byKeys + "/UNDONE.BRG"), slurp(byKeys + "/WARREN.BRG"));
+    EXPECT_TRUE(slurp(byKeys + "/board.png") == slurp(byMouse + "/board.png"));
 }
 
 // The drawn Pratt truss, saved and analysed, undone step by step (29 members and the name the save
