@@ -309,6 +309,7 @@ class Session {
         if (fault.empty()) fault = history_.after(*shell_, *app_, counts_);
         if (fault.empty()) fault = recoveryFault(*shell_, *app_, tag_);
         if (fault.empty()) fault = viewsFault(*shell_, *app_);
+        if (fault.empty()) fault = keyCursorFault(*shell_, *app_);
         if (!fault.empty()) return fail(fault);
         report_.longestBridge = std::max<int>(report_.longestBridge, program().model.memberCount);
         if (const std::optional<int> quit = shell_->quitCode()) {
@@ -375,11 +376,13 @@ class Session {
         if (r < 300) {
             if (state.mode != Mode::Build && chance(0.4)) command(CMD_MODE_BUILD);
             drawMember();
-        } else if (r < 450) {
+        } else if (r < 420) {
             static constexpr EventKind kPointer[] = {EventKind::Press, EventKind::Release, EventKind::Move,
                                                      EventKind::Drag};
             const Point p = somePoint();
             deliver({kPointer[uniform(0, 3)], p.x, p.y});
+        } else if (r < 450) {
+            keyBurst();
         } else if (r < 530) {
             const Point p = somePoint();
             deliver({EventKind::Press, p.x, p.y});
@@ -449,6 +452,20 @@ class Session {
                 uniform(chance(0.1) ? -2 : 1, program().model.memberCount + (chance(0.1) ? 3 : 0));
             const MessageKind kind = kTable[uniform(0, chance(0.1) ? 3 : 2)];
             deliver({EventKind::Table, member, uniform(0, 13), static_cast<int>(kind)});
+        }
+    }
+
+    // The board by keyboard: members drawn, joints moved and tools clicked by Enter, held presses
+    // let go by Escape, Tab from joint to joint; now and then the pointer moves in between.
+    void keyBurst() {
+        static constexpr int kTools[] = {CMD_MODE_BUILD, CMD_JOINT_MOVE, CMD_MEMBER_DELETE, CMD_MODE_REVIEW};
+        if (chance(0.5)) command(kTools[uniform(0, static_cast<int>(std::size(kTools)) - 1)]);
+        for (int n = uniform(1, 12); n > 0; --n) {
+            if (chance(0.05)) {
+                const Point p = somePoint();
+                deliver({EventKind::Move, p.x, p.y});
+            }
+            deliver({EventKind::Key, chance(0.2) ? 1 : 0, 0, uniform(1, 7)});
         }
     }
 

@@ -96,6 +96,23 @@ std::string viewsFault(const HeadlessShell& shell, const Application& app) {
     return "";
 }
 
+std::string keyCursorFault(HeadlessShell& shell, const Application& app) {
+    const MainWindow& window = app.window();
+    const Point at = window.keyCursor();
+    if (at.x < JOINT_AREA_LEFT || at.x > JOINT_AREA_RIGHT || at.y < JOINT_AREA_TOP ||
+        at.y > JOINT_AREA_BOTTOM)
+        return "the keyboard cursor left the joint area for (" + std::to_string(at.x) + ", " +
+               std::to_string(at.y) + ")";
+    if (!window.keyCursorShown() || !shell.windowAlive() || shell.isMinimized()) return "";
+    // Its outer ring is black, the ring inside it white; the joint area keeps both on the board.
+    const Surface& board = shell.windowSurface();
+    const int half = KEY_CURSOR_SIZE / 2;
+    if (board.pixel(at.x - half, at.y + half) != BLACK ||
+        board.pixel(at.x + half - 1, at.y - half + 1) != WHITE)
+        return "the keyboard cursor is shown but the board does not show it";
+    return "";
+}
+
 // One file the event set out to write, and whether the program told the user it could not.
 struct SessionWatch::FileWrite {
     std::string path;       // what was to be written; empty when no path could be made

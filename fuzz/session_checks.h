@@ -110,6 +110,10 @@ std::string recoveryFault(const HeadlessShell& shell, const Application& app, co
 // shape shows one of the analysis's load cases. Returns the fault, or "".
 std::string viewsFault(const HeadlessShell& shell, const Application& app);
 
+// The keyboard cursor, checked after every event: it never leaves the joint area, and while it is
+// shown the board of a window that is up shows it there. Returns the fault, or "".
+std::string keyCursorFault(HeadlessShell& shell, const Application& app);
+
 // Whether a menu command may write a file: Save, Save As, Calculate and Animate (their save
 // question), Make DXF, Make VRML and Print.
 bool commandMayWrite(int command);
