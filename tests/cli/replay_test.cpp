@@ -183,10 +183,9 @@ TEST(Replay, KeysDrawTheBridgeTheMouseDraws) {
                 "key Enter\n";
         x = m[2];
         y = m[3];
-        mouse += "move " + std::to_string(m[0]) + " " + std::to_string(m[1]) + "\npress " +
-                 std::to_string(m[0]) + " " + std::to_string(m[1]) + "\ndrag " + std::to_string(m[2]) + " " +
-                 std::to_string(m[3]) + "\nrelease " + std::to_string(m[2]) + " " + std::to_string(m[3]) +
-                 "\n";
+        const std::string from = std::to_string(m[0]) + " " + std::to_string(m[1]);
+        const std::string to = std::to_string(m[2]) + " " + std::to_string(m[3]);
+        mouse += "move " + from + "\npress " + from + "\ndrag " + to + "\nrelease " + to + "\n";
     }
     keys += "key Enter\nkey Shift+Up\nkey Escape\n";  // a member begun and let go
     // Joints are numbered as drawn: joint 7 is the first top joint, (190, 210).

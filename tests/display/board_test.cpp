@@ -178,30 +178,6 @@ TEST(Board, HighlightsAndPreAnalysisMarks) {
     EXPECT_EQ(window.pen(), (Pen{BLACK, 1}));
 }
 
-// The keyboard cursor comes off leaving the window as it was, also where it hangs over the window's
-// corners; one drawn over since is left alone for the paint to put right.
-TEST(Board, KeyCursorComesOffCleanly) {
-    TestBridge b = twoMembers();
-    Surface window(BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT, WHITE);
-    drawBridge(window, b.model);
-    const std::vector<Color> before = window.pixels();
-    KeyCursorMark mark;
-    for (const Point at : {Point{150, 250}, Point{0, 0}, Point{window.width() - 1, window.height() - 1}}) {
-        drawKeyCursor(window, at, mark);
-        EXPECT_EQ(window.pixel(at.x, at.y), before[size_t(at.y * window.width() + at.x)]);  // hollow
-        EXPECT_NE(window.pixels(), before);
-        EXPECT_TRUE(eraseKeyCursor(window, mark));
-        EXPECT_EQ(window.pixels(), before) << at.x;
-    }
-    drawKeyCursor(window, {150, 250}, mark);
-    EXPECT_EQ(window.pixel(147, 247), BLACK);
-    EXPECT_EQ(window.pixel(148, 248), WHITE);
-    drawBridge(window, b.model);  // the deck line crosses the white ring
-    const std::vector<Color> redrawn = window.pixels();
-    EXPECT_FALSE(eraseKeyCursor(window, mark));
-    EXPECT_EQ(window.pixels(), redrawn);
-}
-
 // Review's result views on the sample bridges, analysed with and without the dead load: every
 // member's colour follows the sign of its design force (blue above red for tension, red above blue
 // for compression), a failed member is wide with a dark edge, and in every load case's deflected
