@@ -4,6 +4,7 @@
 // joints. Every key goes through the mouse handlers, so it draws the same bridge with the same
 // messages and the same undo steps. Positions are board pixels (column 150, row 250 is x = y = 0 ft).
 #include "app/main_window.h"
+#include "display/spoken_text.h"
 #include "model/hit_tests.h"
 
 namespace {
@@ -71,6 +72,7 @@ void MainWindow::moveKeyCursor(Point to) {
     keyCursor_ = insideJointArea(to);
     keyCursorShown_ = true;
     onPointerMove(keyCursor_, state.drawingMember || state.draggingJoint);
+    shell_.announce(pointSpeech(program_.model, keyCursor_.x, keyCursor_.y));
 }
 
 void MainWindow::enterAtKeyCursor() {

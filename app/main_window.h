@@ -281,6 +281,7 @@ class MainWindow final : public WindowProcedure {
     int keyCursorJoint_ = 0;        // the joint Tab last put the cursor on
     KeyCursorMark keyCursorMark_;   // where the cursor is drawn on the window, and what it covers
     uint8_t savedBeforePress_ = 1;  // the bridge's saved flag before the press being held
+    std::string boardDescription_;  // the board's accessible name, as last given
     std::string liveVerdict_;       // the live note's lines, as last drawn
     std::string liveDetail_;
 };

@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "display/board.h"
 #include "display/panels.h"
+#include "display/spoken_text.h"
 #include "resources/menu_resource.h"
 
 namespace {
@@ -176,8 +177,12 @@ void MainWindow::releaseInBuildMode(Point pointer) {
     state.dragEnd.row = static_cast<int16_t>(clampRow(boardSnap(pointer.y, snap)));
 
     ModelOutcome outcome;
-    finishMember(model, program_.memberSizes, program_.pendingMember,
-                 {state.dragEnd.column, state.dragEnd.row}, program_.memberSizes.defaultMemberSize, outcome);
+    const int drawn = model.memberCount;  // the press counted the new member last
+    if (finishMember(model, program_.memberSizes, program_.pendingMember,
+                     {state.dragEnd.column, state.dragEnd.row}, program_.memberSizes.defaultMemberSize,
+                     outcome) &&
+        program_.pendingMember.started)
+        shell_.announce(memberAddedSpeech(model, drawn));
     showOutcome(outcome, Modality::Task);
     if (!ready_) return;
     // The new member becomes part of the background of the next rubber band.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "display/spoken_text.h"
 #include "grading/force_chart.h"
 #include "model/editing.h"
 #include "model/hit_tests.h"
@@ -63,7 +64,9 @@ void MainWindow::keepAnalysis() {
     instability_ =
         program_.results.bridgeUnstable ? instabilitySentence(program_.model, program_.results) : "";
     stopSwinging();
-    if (mechanismFound_) {
+    shell_.announce(verdictSpeech(program_.model, program_.results));
+    // The swing only explains: a user who asked for less motion sees its still.
+    if (mechanismFound_ && !shell_.prefersReducedMotion()) {
         swinging_ = true;
         swingStart_ = shell_.tickCount();
         shell_.setTimer(kSwingFrameMs);
@@ -86,6 +89,11 @@ void MainWindow::followBridgeWithViews() {
     if (history_.version() != seenVersion_ && liveResultsShown()) repaint();
     seenVersion_ = history_.version();
     analysedInMessage_ = false;
+    std::string summary = bridgeSummary(program_.model, resultsCurrent_ ? &program_.results : nullptr);
+    if (summary != boardDescription_) {
+        boardDescription_ = std::move(summary);
+        shell_.describeBoard(boardDescription_);
+    }
     if (!program_.state.memberTableOpen) return;
     const bool results = resultsCurrent_ && program_.state.mode == Mode::Review;
     if (tableShownFor_ != std::tuple(history_.version(), analysisCount_, results)) {

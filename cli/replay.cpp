@@ -135,6 +135,10 @@ void logEvents(const HeadlessShell& shell, size_t& from, std::string& log) {
                 line.integer("height", picture.height());
                 break;
             }
+            case ShellEventKind::Announcement:
+                line.text("kind", "announce");
+                line.text("text", shell.announcements()[e.index].c_str());
+                break;
             case ShellEventKind::MemberTable: {
                 const MemberTableContents& table = shell.memberTables()[e.index];
                 line.text("kind", "memberTable");

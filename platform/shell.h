@@ -311,6 +311,16 @@ class Shell {
         (void)picture;
     }
 
+    // -- What a screen reader is told
+
+    // The board's accessible name: a summary of the bridge, given again whenever it changes.
+    virtual void describeBoard(std::string_view summary) { (void)summary; }
+    // Said once by a screen reader without interrupting it (a polite live region, an accessibility
+    // event): where the keyboard cursor is, an edit made, a verdict.
+    virtual void announce(std::string_view text) { (void)text; }
+    // True when the user asked the system for less motion: animations that only explain stay still.
+    virtual bool prefersReducedMotion() { return false; }
+
     // -- Dialogs (each blocks until the user answers)
 
     // Shows a message box; returns the button pressed. Closing an Ok box counts as Ok, closing a

@@ -282,6 +282,11 @@ void HeadlessShell::showPicture(std::string_view title, const Surface& picture) 
     noteEvent(ShellEventKind::Picture, pictures_.size() - 1);
 }
 
+void HeadlessShell::announce(std::string_view text) {
+    announcements_.emplace_back(text);
+    noteEvent(ShellEventKind::Announcement, announcements_.size() - 1);
+}
+
 void HeadlessShell::minimize() {
     if (!alive_ || minimized_) return;
     minimized_ = true;

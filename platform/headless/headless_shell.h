@@ -39,6 +39,7 @@ struct HeadlessOptions {
     // Never the user's own folders: a run of the headless shell must not take or remove the copy
     // of unsaved work a desktop run left there.
     std::string storeFolder;
+    bool reducedMotion = false;  // what prefersReducedMotion() answers
     int largestFittingBoardScale = 1;
     uint32_t startTick = 100000;
     LocalTime localTime{2024, 3, 15, 9, 5, 0};
@@ -52,8 +53,9 @@ enum class ShellEventKind : uint8_t {
     Sound,
     Clipboard,
     Help,
-    Picture,      // pictures()
-    MemberTable,  // shown or refreshed: memberTables()
+    Picture,       // pictures()
+    MemberTable,   // shown or refreshed: memberTables()
+    Announcement,  // announcements()
 };
 
 struct ShellEvent {
@@ -188,6 +190,9 @@ class HeadlessShell final : public Shell {
     void selectMemberTableRow(int member) override;
     void closeMemberTable() override { memberTable_.reset(); }
     void showPicture(std::string_view title, const Surface& picture) override;
+    void describeBoard(std::string_view summary) override { boardDescription_ = summary; }
+    void announce(std::string_view text) override;
+    bool prefersReducedMotion() override { return options_.reducedMotion; }
 
     static constexpr int NO_QUIT = -1;
 
@@ -273,6 +278,8 @@ class HeadlessShell final : public Shell {
     const std::vector<MemberTableContents>& memberTables() const { return memberTables_; }
     // The pictures shown by showPicture, with their titles, oldest first.
     const std::vector<std::pair<std::string, Surface>>& pictures() const { return pictures_; }
+    const std::string& boardDescription() const { return boardDescription_; }
+    const std::vector<std::string>& announcements() const { return announcements_; }
 
   private:
     struct Queued {
@@ -337,4 +344,6 @@ class HeadlessShell final : public Shell {
     std::optional<MemberTableContents> memberTable_;
     std::vector<MemberTableContents> memberTables_;
     std::vector<std::pair<std::string, Surface>> pictures_;
+    std::string boardDescription_;
+    std::vector<std::string> announcements_;
 };

@@ -456,6 +456,16 @@ void QtShell::setTimer(uint32_t milliseconds) {
     if (milliseconds > 0) timer_->start(int(std::min<uint32_t>(milliseconds, INT32_MAX)));
 }
 
+void QtShell::describeBoard(std::string_view summary) {
+    if (alive_)
+        window_->view().setAccessibleName(QString::fromUtf8(summary.data(), qsizetype(summary.size())));
+}
+
+void QtShell::announce(std::string_view text) {
+    if (alive_)
+        window_->view().setAccessibleDescription(QString::fromUtf8(text.data(), qsizetype(text.size())));
+}
+
 void QtShell::showMemberTable(const MemberTableContents& contents) {
     if (!table_) table_ = std::make_unique<MemberTableWindow>([this](const WindowMessage& m) { post(m); });
     table_->showContents(contents, window_);

@@ -101,6 +101,10 @@ class QtShell final : public Shell, private WindowSink {
     void selectMemberTableRow(int member) override;
     void closeMemberTable() override;
     void showPicture(std::string_view title, const Surface& picture) override;
+    // The board view's accessible name; an announcement becomes its accessible description, which
+    // Qt passes on to screen readers as a description change.
+    void describeBoard(std::string_view summary) override;
+    void announce(std::string_view text) override;
     // In the user's configuration and state folders (platform/user_files.h). State is written
     // and removed by a StateWriter, off the window's thread, writes at most once a second; all of
     // it is in place once the shell is destroyed.

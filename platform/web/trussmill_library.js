@@ -1326,6 +1326,22 @@ var TrussmillLibrary = {
     document.title = UTF8ToString(title);
   },
 
+  // ---- What a screen reader is told
+
+  tm_describe_board: function(summary) {
+    document.getElementById('board').setAttribute('aria-label', UTF8ToString(summary));
+  },
+
+  // A new text node each time, so that the same words said twice are read twice.
+  tm_announce: function(text) {
+    var region = document.getElementById('announcements');
+    if (region) region.replaceChildren(document.createTextNode(UTF8ToString(text)));
+  },
+
+  tm_prefers_reduced_motion: function() {
+    return window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)').matches ? 1 : 0;
+  },
+
   tm_present: function(rgba, x, y, width, height) {
     if (!TM.context || width <= 0 || height <= 0) return;
     var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);

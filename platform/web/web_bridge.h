@@ -50,6 +50,15 @@ void tm_close_member_table();
 // replacing the picture shown before.
 void tm_show_picture(const char* title, const uint8_t* rgba, int width, int height);
 
+// ---- What a screen reader is told
+
+// The board's accessible name.
+void tm_describe_board(const char* summary);
+// Into the page's polite live region.
+void tm_announce(const char* text);
+// 1 when the user asked for reduced motion.
+int tm_prefers_reduced_motion();
+
 // ---- Input
 
 // Takes the oldest input of the page's queue into record (kind, a, b, c) and, for a dropped file,

@@ -78,6 +78,7 @@ FileChoice choiceOf(const char* path) {
 
 DialogButton WebShell::messageBox(const MessageBoxRequest& request) {
     presentDirty();
+    announce(request.text);  // the live region says every box's text as well
     return dialogButtonOf(tm_message_box(request.text.c_str(), request.caption.c_str(),
                                          pageIconOf(request.icon), pageButtonsOf(request.buttons),
                                          pageButtonOf(request.defaultButton)));

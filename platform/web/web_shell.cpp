@@ -504,6 +504,18 @@ void WebShell::stopSound() {
 
 // ---- Time
 
+void WebShell::describeBoard(std::string_view summary) {
+    tm_describe_board(std::string(summary).c_str());
+}
+
+void WebShell::announce(std::string_view text) {
+    tm_announce(std::string(text).c_str());
+}
+
+bool WebShell::prefersReducedMotion() {
+    return tm_prefers_reduced_motion() != 0;
+}
+
 void WebShell::setTimer(uint32_t milliseconds) {
     if (milliseconds == 0) {
         timerDue_.reset();

@@ -71,6 +71,10 @@ class WebShell final : public Shell {
     void waitUntilAfter(uint32_t startTick, uint32_t milliseconds) override;
     // Kept here and delivered by the message loop, which waits for input no longer than it.
     void setTimer(uint32_t milliseconds) override;
+    // The canvas's aria-label, the page's live region and its reduced-motion media query.
+    void describeBoard(std::string_view summary) override;
+    void announce(std::string_view text) override;
+    bool prefersReducedMotion() override;
     LocalTime localTime() override;
     // Where the browser refuses, the user is told why.
     void copyImageToClipboard(const Surface& image) override;

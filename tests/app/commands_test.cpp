@@ -292,6 +292,10 @@ TEST(Commands, LiveResultsAndTheMechanismsSwing) {
     pratt->command(CMD_MODE_CALCULATE);
     EXPECT_EQ(pratt->state().mode, Mode::Review);
     EXPECT_EQ(readText(pratt->window(), 10, 9, 10), "16 joints ");
+    // A screen reader hears the verdict, and the board's name says it too.
+    EXPECT_EQ(pratt->shell.announcements().back(),
+              "Bridge unstable: 16 joints need at least 29 members; this bridge has 28.");
+    EXPECT_EQ(pratt->shell.boardDescription(), "Bridge PRATT, 16 joints, 28 members, 87.68 kips, unstable");
     const Surface still = pratt->window();
     pratt->shell.advanceClock(250);  // a quarter swing: the truss as drawn
     pratt->shell.pumpMessages();
@@ -301,6 +305,20 @@ TEST(Commands, LiveResultsAndTheMechanismsSwing) {
     pratt->shell.advanceClock(250);
     pratt->shell.pumpMessages();
     EXPECT_EQ(pratt->window().pixels(), still.pixels());
+
+    // Where the user asked for less motion, the mechanism does not swing at all.
+    HeadlessOptions calm;
+    calm.reducedMotion = true;
+    AppDriver still2(calm);
+    still2.app->openFile(example("PRATT.BRG").c_str());
+    still2.command(CMD_MEMBER_DELETE);
+    still2.click(325, 225);
+    still2.shell.answerMessageBox(DialogButton::No);
+    still2.command(CMD_MODE_CALCULATE);
+    const Surface first = still2.window();
+    still2.shell.advanceClock(250);
+    still2.shell.pumpMessages();
+    EXPECT_EQ(still2.window().pixels(), first.pixels());
 }
 
 TEST(Commands, ModesToolsAndSettings) {

@@ -114,12 +114,15 @@ TEST(Replay, PrattDrawnByAScriptLooksLikeTheRenderOfItsFile) {
     EXPECT_GT(picture.size(), 1000u);
     EXPECT_TRUE(picture == slurp(dir + "/rendered.png"));
 
-    // The log: the intro's sounds, the save dialog, and the end in Review, saved.
+    // The log: the intro's sounds, a member drawn for each of the file's (as a screen reader hears
+    // it), the save dialog, and the end in Review, saved.
     const std::vector<std::string> log = linesOf(slurp(dir + "/log.jsonl"));
-    ASSERT_GE(log.size(), 4u);
+    ASSERT_GE(log.size(), 33u);
     EXPECT_EQ(log[0], R"({"t":100000,"kind":"sound","action":"async","file":"truckstr.wav"})");
     EXPECT_NE(log[1].find(R"("kind":"sound","action":"stop","file":null)"), std::string::npos);
-    EXPECT_NE(log[2].find(R"("kind":"fileDialog","save":true,"answer":")"), std::string::npos);
+    EXPECT_NE(log[2].find(R"("kind":"announce","text":"Member 1 added from joint 1 to joint 2"})"),
+              std::string::npos);
+    EXPECT_NE(log[31].find(R"("kind":"fileDialog","save":true,"answer":")"), std::string::npos);
     EXPECT_NE(log.back().find(R"("kind":"end","mode":5004,"savedFlag":1,"name":"PRATT"})"),
               std::string::npos);
 
@@ -147,6 +150,10 @@ TEST(Replay, PrattDrawnByAScriptLooksLikeTheRenderOfItsFile) {
     EXPECT_NE(viewsLog.find(R"("kind":"picture","title":"Member 3 of PRATT: force along the truck's path")"),
               std::string::npos);
     EXPECT_NE(viewsLog.find(R"("kind":"end","mode":5001,"savedFlag":0,"name":"PRATT"})"), std::string::npos);
+    // After Calculate a screen reader hears the verdict.
+    EXPECT_NE(
+        viewsLog.find(R"("kind":"announce","text":"Bridge passed, 90.51 kips; worst member 26 at 75.6 %."})"),
+        std::string::npos);
 }
 
 // The Warren truss of the desktop session: deck, diagonals, top chord, as board pixels.

@@ -736,6 +736,12 @@ def views_of_the_results(page):
     # After Calculate, a double click on a row opens the chart of its member's force.
     menus.choose(["Mode", "Calculate"], "click")
     board.settle(60)
+    # The board's name and the live region say the verdict, as a screen reader reads them.
+    name = page.evaluate("document.getElementById('board').getAttribute('aria-label')")
+    said = page.evaluate("document.getElementById('announcements').textContent")
+    if not name.startswith("Bridge PRATT, 16 joints, 29 members, ") or "passed; worst member" not in name or \
+            not said.startswith("Bridge passed, "):
+        fail(f"after Calculate the board is named {name!r} and the live region says {said!r}")
     # (member 1's, which stays selected for the board's pictures below)
     row = page.evaluate(f"{rows}.findIndex((r) => r.member === 1)") + 1
     x, y = centre(page, f"#members tbody tr:nth-child({row}) td:nth-child(2)")
