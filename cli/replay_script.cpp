@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "platform/menu_text.h"
+
 namespace {
 
 bool isBlank(char c) {
@@ -124,6 +126,13 @@ bool parseLine(std::string_view text, ReplayEvent& event, std::string& reason) {
         return true;
     }
     if (word == "key") {
+        // A shortcut chooses its menu command, as the window turns it into one.
+        for (const MenuShortcut& shortcut : menuShortcuts()) {
+            if (rest != shortcut.keys) continue;
+            event.kind = ReplayEventKind::Command;
+            event.value = shortcut.command;
+            return true;
+        }
         std::string_view name = rest;
         const bool shift = name.starts_with("Shift+");
         if (shift) name.remove_prefix(6);
@@ -135,7 +144,9 @@ bool parseLine(std::string_view text, ReplayEvent& event, std::string& reason) {
             event.x = shift ? 1 : 0;
             return true;
         }
-        reason = "key takes Left, Right, Up, Down, Enter, Escape or Tab, with Shift+ in front or not";
+        reason =
+            "key takes Left, Right, Up, Down, Enter, Escape or Tab (Shift+ in front or not), or a menu "
+            "shortcut";
         return false;
     }
     if (word == "table") {

@@ -63,14 +63,14 @@ TEST(ReplayScript, ReadsEveryEventAndRefusesBadLines) {
     int bad = 0;
     std::string reason;
     // Comments, blank lines and CR LF line ends; a '#' inside a path is part of it.
-    ASSERT_TRUE(
-        parseReplayScript("# a demo\r\n\n  press 150 250 # the left support\r\n"
-                          "drag -5 30000\nrelease 200 250\nmove 1 2\ncommand 5002\n"
-                          "answer yes\nchoose /tmp/a b#1.BRG\ncancel-file\nprint no\n"
-                          "close\nwait 1700\npng out.png\nkey Shift+Tab\ntable size 3 7\ntable close",
-                          events, bad, reason))
+    ASSERT_TRUE(parseReplayScript(
+        "# a demo\r\n\n  press 150 250 # the left support\r\n"
+        "drag -5 30000\nrelease 200 250\nmove 1 2\ncommand 5002\n"
+        "answer yes\nchoose /tmp/a b#1.BRG\ncancel-file\nprint no\n"
+        "close\nwait 1700\npng out.png\nkey Shift+Tab\ntable size 3 7\ntable close\nkey Ctrl+Z",
+        events, bad, reason))
         << reason;
-    ASSERT_EQ(events.size(), 15u);
+    ASSERT_EQ(events.size(), 16u);
     EXPECT_EQ(events[0].kind, ReplayEventKind::Press);
     EXPECT_EQ(events[0].x, 150);
     EXPECT_EQ(events[0].line, 3);
@@ -85,6 +85,8 @@ TEST(ReplayScript, ReadsEveryEventAndRefusesBadLines) {
     EXPECT_EQ(events[13].x, 3);
     EXPECT_EQ(events[13].value, 7);
     EXPECT_EQ(events[14].text, "close");
+    EXPECT_EQ(events[15].kind, ReplayEventKind::Command);  // Edit / Undo's shortcut
+    EXPECT_EQ(events[15].value, 9001);
 
     // Each bad line is named with its number; nothing after it counts.
     const char* badScripts[] = {
