@@ -279,11 +279,12 @@ var TrussmillLibrary = {
           if (entry.items) {
             item.setAttribute('role', 'menuitem');
             item.setAttribute('aria-haspopup', 'menu');
+            item.setAttribute('aria-expanded', 'false');
             item.submenu = makeList(entry.items, item);
             item.appendChild(item.submenu);
           } else {
-            item.setAttribute('role', 'menuitemcheckbox');
-            item.setAttribute('aria-checked', 'false');
+            // A command; an option becomes a menuitemcheckbox with its first check mark.
+            item.setAttribute('role', 'menuitem');
             item.command = entry.id;
             menu.items[entry.id] = item;
             if (entry.keys) menu.keys.push({keys: entry.keys, id: entry.id});
@@ -292,6 +293,7 @@ var TrussmillLibrary = {
           list.appendChild(item);
         });
         list.owner = parentItem;
+        list.setAttribute('aria-label', parentItem.textContent.replace(/\u25b8/g, '').trim());
         TM.tidySeparators(list);
         return list;
       };
@@ -303,6 +305,7 @@ var TrussmillLibrary = {
         top.tabIndex = -1;
         top.setAttribute('role', 'menuitem');
         top.setAttribute('aria-haspopup', 'menu');
+        top.setAttribute('aria-expanded', 'false');
         top.appendChild(text.span);
         top.submenu = makeList(entry.items, top);
         top.appendChild(top.submenu);
@@ -311,6 +314,13 @@ var TrussmillLibrary = {
       });
       table.hidden.forEach(function(shortcut) { menu.keys.push(shortcut); });
       bar.setAttribute('role', 'menubar');
+      // Whatever opens or closes a menu, its title or item says so to a screen reader.
+      new MutationObserver(function(changes) {
+        changes.forEach(function(change) {
+          var e = change.target;
+          if (e.hasAttribute('aria-haspopup')) e.setAttribute('aria-expanded', String(e.classList.contains('open')));
+        });
+      }).observe(bar, {attributes: true, attributeFilter: ['class'], subtree: true});
       // The whole page's presses first: one outside an open menu only closes it.
       document.addEventListener('pointerdown', TM.menuPointerDown, true);
       document.addEventListener('pointermove', TM.menuPointerMove);
@@ -931,6 +941,11 @@ var TrussmillLibrary = {
         var dialog = TM.element('dialog', 'box' + (className ? ' ' + className : ''));
         dialog.appendChild(TM.element('div', 'caption', caption));
         dialog.appendChild(body);
+        // Named by its caption, or by the program where the caption is blank, and described by its text.
+        dialog.setAttribute('aria-label', caption && caption.trim() ? caption.trim() : 'Trussmill');
+        TM.dialogs = (TM.dialogs || 0) + 1;
+        if (!body.id) body.id = 'dialog-text-' + TM.dialogs;
+        dialog.setAttribute('aria-describedby', body.id);
         var row = TM.element('div', 'buttons');
         var finished = false;
         var done = function(value) {
@@ -1375,6 +1390,7 @@ var TrussmillLibrary = {
     var item = TM.menu && TM.menu.items[command];
     if (!item) return;
     item.classList.toggle('checked', !!checked);
+    item.setAttribute('role', 'menuitemcheckbox');
     item.setAttribute('aria-checked', checked ? 'true' : 'false');
   },
 

@@ -680,6 +680,18 @@ def views_of_the_results(page):
     menus = Menus(page)
     page.key("ctrl+0")
     board = Board(page)
+    # What a screen reader finds in the menus: the open menu expanded, named; options with their
+    # check marks as menuitemcheckbox, commands as menuitem.
+    menus.click(*menus.centre(["Display"]))
+    roles = page.evaluate("""(() => { const top = [...document.querySelectorAll('#menubar .top')]
+        .find((t) => t.querySelector('.label').textContent === 'Display');
+        const item = (name) => top.submenu.entries.find((e) => e.querySelector('.label').textContent === name);
+        return [top.getAttribute('aria-expanded'), top.submenu.getAttribute('aria-label'),
+                item('Refresh').getAttribute('role'), item('Joint Snap').submenu.entries[2].getAttribute('role'),
+                item('Joint Snap').submenu.entries[2].getAttribute('aria-checked')]; })()""")
+    if roles != ["true", "Display", "menuitem", "menuitemcheckbox", "true"]:
+        fail(f"the Display menu tells a screen reader {roles}")
+    page.key("Escape")
     menus.choose(["Display", "Member Table"], "click")
     rows = "[...document.querySelectorAll('#members tbody tr')]"
     page.wait_until(f"{rows}.length > 0", 10, "the member table")
@@ -833,6 +845,12 @@ def live_results_and_the_mechanism(page):
     menus.choose(["Mode", "Calculate"], "click")
     board.settle()
     if page.evaluate("document.body.dataset.state") == "dialog":
+        # A message box is a dialog named for the program where its caption is blank, described by its text.
+        named = page.evaluate("(() => { const d = document.querySelector('dialog.box[open]'); return"
+                              " [d.getAttribute('aria-label'), document.getElementById("
+                              "d.getAttribute('aria-describedby')).textContent]; })()")
+        if named[0] != "Trussmill" or "save before analyzing" not in named[1]:
+            fail(f"the save question is named {named[0]!r} and described as {named[1]!r}")
         page.key("n")  # no saving first
     board.settle(60)
     first = page.canvas_png("#board")
