@@ -152,7 +152,7 @@ void MainWindow::onCommand(int command) {
             zoomTo(1);
             break;
         case CMD_DISPLAY_FORCE_COLOURS:
-            toggleForceColours();
+            toggleKeptView(command);
             break;
         case CMD_DISPLAY_MEMBER_TABLE:
             toggleMemberTable();
@@ -188,7 +188,7 @@ void MainWindow::onCommand(int command) {
             toggleOption(program_.options.useMinMemberForce, command);
             break;
         case CMD_OPTION_LIVE_RESULTS:
-            toggleLiveResults();
+            toggleKeptView(command);
             break;
         case CMD_SPECIAL_DXF:
             exportBridge(STR_DXF_FILTER, exportDxf);

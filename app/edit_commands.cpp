@@ -78,8 +78,7 @@ void MainWindow::applyKeptSettings() {
     }
     if (scale < 1 || scale > MAX_BOARD_SCALE) scale = shell_.largestFittingBoardScale();
     boardScale_ = shell_.setBoardScale(scale);
-    restoreResultViews();
-    restoreLiveResults();
+    restoreKeptViews();
     restoreAssignment();
     showRecentFiles();
     showEditState();

@@ -8,20 +8,6 @@
 #include "model/validation.h"
 #include "resources/menu_resource.h"
 
-namespace {
-
-constexpr char kLiveResultsSetting[] = "live-results";
-
-}  // namespace
-
-void MainWindow::toggleLiveResults() {
-    AppState& state = program_.state;
-    state.liveResults = !state.liveResults;
-    shell_.checkMenuItem(CMD_OPTION_LIVE_RESULTS, state.liveResults);
-    shell_.store(StoreKind::Configuration, kLiveResultsSetting, state.liveResults ? "1\n" : "0\n");
-    repaint();
-}
-
 bool MainWindow::liveResultsShown() const {
     const int16_t mode = program_.state.mode;
     return program_.state.liveResults && program_.model.memberCount > 0 && mode != Mode::Review &&
@@ -73,10 +59,4 @@ void MainWindow::analyseLive(ResultView& view, ModelOutcome& marks) {
     liveDetail_ = detail;
     view.liveVerdict = liveVerdict_.c_str();
     view.liveDetail = liveDetail_.c_str();
-}
-
-void MainWindow::restoreLiveResults() {
-    const std::optional<std::string> kept = shell_.loadStored(StoreKind::Configuration, kLiveResultsSetting);
-    program_.state.liveResults = kept && kept->starts_with("1");
-    shell_.checkMenuItem(CMD_OPTION_LIVE_RESULTS, program_.state.liveResults);
 }

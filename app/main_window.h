@@ -152,11 +152,13 @@ class MainWindow final : public WindowProcedure {
     void openRecentFile(int n);
 
     // -- Views of the results: force colours, deflected shape, member table, charts (result_views.cpp)
-    void toggleForceColours();
+    // Display / Forces in Colour and Options / Live Results, kept between runs: flipped with the
+    // check mark of their command and kept at once.
+    void toggleKeptView(int command);
     void toggleDeflectedShape();
     void toggleMemberTable();
-    // Start-up: the views kept from the last run.
-    void restoreResultViews();
+    // Start-up: the views and Live Results as the last run left them.
+    void restoreKeptViews();
     // Right after an analysis: keeps its displacements and picks the load case to show first.
     void keepAnalysis();
     // After every message: results of a bridge that has changed since are no longer shown as its
@@ -176,7 +178,6 @@ class MainWindow final : public WindowProcedure {
     void swingMechanism();
     void stopSwinging();
     // -- Live Results (live_results.cpp)
-    void toggleLiveResults();
     // Whether the board shows live results now: the option is on, the bridge has members and an
     // editing mode is active.
     bool liveResultsShown() const;
@@ -184,7 +185,6 @@ class MainWindow final : public WindowProcedure {
     // would drop on) and fills view with what the board shows of it; the check's marks, if it
     // stopped, into marks.
     void analyseLive(ResultView& view, ModelOutcome& marks);
-    void restoreLiveResults();
 
     // -- Mouse (mouse.cpp)
     // The press and release of the left button as one user action, from the mouse or from Enter.

@@ -13,7 +13,16 @@
 
 namespace {
 
-constexpr char kForceColoursSetting[] = "force-colours";
+// The views kept between runs: their command, their switch and the name it is kept under.
+struct KeptView {
+    int16_t command;
+    bool AppState::*flag;
+    const char* setting;
+};
+constexpr KeptView kKeptViews[] = {
+    {CMD_DISPLAY_FORCE_COLOURS, &AppState::forceColours, "force-colours"},
+    {CMD_OPTION_LIVE_RESULTS, &AppState::liveResults, "live-results"},
+};
 constexpr uint32_t kDoubleClickMs = 500;
 constexpr uint32_t kSwingFrameMs = 40;     // 25 frames a second
 constexpr double kSwingPeriodMs = 1000.0;  // one swing there and back
@@ -22,12 +31,15 @@ constexpr double kSwingPeriodMs = 1000.0;  // one swing there and back
 
 // ---- The options
 
-void MainWindow::toggleForceColours() {
-    AppState& state = program_.state;
-    state.forceColours = !state.forceColours;
-    shell_.checkMenuItem(CMD_DISPLAY_FORCE_COLOURS, state.forceColours);
-    shell_.store(StoreKind::Configuration, kForceColoursSetting, state.forceColours ? "1\n" : "0\n");
-    repaint();
+void MainWindow::toggleKeptView(int command) {
+    for (const KeptView& view : kKeptViews) {
+        if (view.command != command) continue;
+        bool& on = program_.state.*view.flag;
+        on = !on;
+        shell_.checkMenuItem(command, on);
+        shell_.store(StoreKind::Configuration, view.setting, on ? "1\n" : "0\n");
+        repaint();
+    }
 }
 
 void MainWindow::toggleDeflectedShape() {
@@ -49,10 +61,12 @@ void MainWindow::toggleMemberTable() {
     }
 }
 
-void MainWindow::restoreResultViews() {
-    const std::optional<std::string> kept = shell_.loadStored(StoreKind::Configuration, kForceColoursSetting);
-    program_.state.forceColours = kept && kept->starts_with("1");
-    shell_.checkMenuItem(CMD_DISPLAY_FORCE_COLOURS, program_.state.forceColours);
+void MainWindow::restoreKeptViews() {
+    for (const KeptView& view : kKeptViews) {
+        const std::optional<std::string> kept = shell_.loadStored(StoreKind::Configuration, view.setting);
+        program_.state.*view.flag = kept && kept->starts_with("1");
+        shell_.checkMenuItem(view.command, program_.state.*view.flag);
+    }
 }
 
 // ---- Results and the bridge they belong to

@@ -254,7 +254,8 @@ TEST(Startup, WhatARunKeepsForTheNext) {
     EXPECT_EQ(opener.shell.boardScale(), 4);
     opener.command(CMD_DISPLAY_ZOOM_OUT);
     EXPECT_EQ(opener.shell.boardScale(), 3);
-    opener.command(CMD_DISPLAY_FORCE_COLOURS);  // kept too, unlike the deflected shape
+    opener.command(CMD_DISPLAY_FORCE_COLOURS);  // kept too, as is Live Results, unlike the deflected shape
+    opener.command(CMD_OPTION_LIVE_RESULTS);
     opener.command(CMD_DISPLAY_DEFLECTED_SHAPE);
 
     // Choosing one opens it (and it moves up); one that no longer reads is refused and leaves.
@@ -264,6 +265,7 @@ TEST(Startup, WhatARunKeepsForTheNext) {
     EXPECT_EQ(next.shell.boardScale(), 3);  // remembered
     EXPECT_TRUE(next.shell.isMenuItemChecked(CMD_DISPLAY_FORCE_COLOURS));
     EXPECT_TRUE(next.app->program().state.forceColours);
+    EXPECT_TRUE(next.shell.isMenuItemChecked(CMD_OPTION_LIVE_RESULTS));
     EXPECT_FALSE(next.shell.isMenuItemChecked(CMD_DISPLAY_DEFLECTED_SHAPE));
     next.app->openFile(moved.c_str());
     ::unlink(moved.c_str());
