@@ -341,6 +341,7 @@ def main():
         if page.evaluate("document.body.dataset.state") not in ("idle", "dialog"):
             fail("the first tab stopped too")
         print("a second tab is refused")
+        keyboard_only(page, board, downloads, saved)
 
         # 5: unsaved work outlives its tab: a member drawn, the tab closed (its question about
         # leaving answered), the page opened again and the work taken back (without the results of
@@ -864,6 +865,46 @@ def live_results_and_the_mechanism(page):
     page.key("ctrl+z")  # the diagonal back: the bridge as opened, with no unsaved work to offer later
     board.settle()
     print("Live Results follow a dragged joint; an unstable truss's mechanism swings until a click")
+
+
+def keyboard_only(page, board, downloads, saved):
+    """The session's Warren truss drawn again with keys alone: File > New by the menu's keys, every
+    member by arrows and Enter on the board, Save As by its shortcut under the same name; the
+    download is the file the replay of the mouse's session saved."""
+    ends = [list(map(int, rest.split())) for verb, rest in session_lines() if verb == "drag"]
+    page.key("alt+f")
+    page.key("n")  # New: the bridge was just saved, so nothing is asked
+    board.settle()
+    page.evaluate("document.getElementById('board').focus()")
+    x, y = 150, 250
+
+    def arrows(dx, dy):
+        for delta, back, ahead in ((dx, "Left", "Right"), (dy, "Up", "Down")):
+            steps = abs(delta) // 5  # the coordinate snap
+            for name in ["shift+" + (back if delta < 0 else ahead)] * (steps // 10) + \
+                    [back if delta < 0 else ahead] * (steps % 10):
+                page.key(name)
+
+    for x1, y1, x2, y2 in ends:
+        arrows(x1 - x, y1 - y)
+        page.key("Return")
+        arrows(x2 - x1, y2 - y1)
+        page.key("Return")
+        x, y = x2, y2
+    board.settle()
+    for name in os.listdir(downloads):
+        os.remove(os.path.join(downloads, name))
+    page.key("ctrl+shift+s")
+    page.wait_until("!!document.querySelector('dialog.box[open] input')", 20, "the Save As dialog")
+    page.evaluate("document.querySelector('dialog.box[open] input').value = ''")
+    page.type_text("WEBTEST")
+    page.key("Return")
+    downloaded = wait_for_download(downloads, 1)
+    board.settle()
+    with open(downloaded, "rb") as a, open(saved, "rb") as b:
+        if a.read() != b.read():
+            fail("the bridge drawn with keys saves differently from the one drawn with the mouse")
+    print("keys alone draw and save the bridge the mouse draws")
 
 
 def centre(page, selector):
