@@ -42,10 +42,7 @@ void MainWindow::analyseLive(ResultView& view, ModelOutcome& marks) {
             std::snprintf(verdict, sizeof verdict, "Live: unstable");
             std::snprintf(detail, sizeof detail, "%s", instabilitySentence(live, results).c_str());
         } else {
-            int worst = 1;
-            for (int i = 2; i <= live.memberCount; ++i) {
-                if (demandPercent(live.members[i]) > demandPercent(live.members[worst])) worst = i;
-            }
+            const int worst = hardestWorkingMember(live);
             std::snprintf(verdict, sizeof verdict, "Live: %s, %s kips",
                           results.bridgeFailed ? "fails" : "passes",
                           formatSignificant(live.totalWeight, 4).c_str());

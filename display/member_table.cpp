@@ -37,6 +37,14 @@ double demandPercent(const Member& m) {
     return std::fabs(m.force) / allowed * 100.0;
 }
 
+int hardestWorkingMember(const BridgeModel& model) {
+    int worst = 0;
+    for (int i = 1; i <= model.memberCount; ++i) {
+        if (worst == 0 || demandPercent(model.members[i]) > demandPercent(model.members[worst])) worst = i;
+    }
+    return worst;
+}
+
 void fillMemberRows(const BridgeModel& model, const AnalysisResults& results, RowResults state,
                     MemberRows& rows) {
     rows.results = state;

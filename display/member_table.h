@@ -44,6 +44,9 @@ struct MemberRows {
 // and for a failed member (whose stored ratio only marks it) how far over it is.
 double demandPercent(const Member& member);
 
+// The member with the highest demand (the first of equals), 0 for a bridge without members.
+int hardestWorkingMember(const BridgeModel& model);
+
 // Fills the rows from the model's members and the load-case forces of results. Among the load
 // cases that give a member's design force, the one with the truck furthest left governs (by x,
 // then joint number); none does when every force is 0 or the minimum member force stands in.

@@ -17,17 +17,8 @@ std::string spoken(double value, int digits) {
     return text;
 }
 
-// The member working hardest and its demand, percent; 0 when there is none.
-int hardestWorking(const BridgeModel& model) {
-    int worst = 0;
-    for (int i = 1; i <= model.memberCount; ++i) {
-        if (worst == 0 || demandPercent(model.members[i]) > demandPercent(model.members[worst])) worst = i;
-    }
-    return worst;
-}
-
 std::string worstMember(const BridgeModel& model) {
-    const int worst = hardestWorking(model);
+    const int worst = hardestWorkingMember(model);
     if (worst == 0) return "";
     return "worst member " + std::to_string(worst) + " at " + spoken(demandPercent(model.members[worst]), 3) +
            " %";
