@@ -33,6 +33,7 @@ var TrussmillLibrary = {
     ROW_SELECTED: 7, SIZE_CHOSEN: 8, ROW_OPENED: 9, TABLE_CLOSED: 10,
     // The keys the board takes, as the program numbers them (KeyName).
     BOARD_KEYS: {ArrowLeft: 1, ArrowRight: 2, ArrowUp: 3, ArrowDown: 4, Enter: 5, Escape: 6, Tab: 7},
+    escapedOnBoard: false,  // the board's last key was Escape: a Tab now leaves the board
     table: null,         // the member table's panel and state, see showTable
 
     init: function() {
@@ -604,11 +605,19 @@ var TrussmillLibrary = {
     },
 
     // A key of the board's goes to the program as a Key message. One a dialog already took (Enter
-    // pressing its default button, which has closed it by now) is not the board's.
+    // pressing its default button, which has closed it by now) is not the board's. Tab jumps between
+    // joints, so Escape then Tab is the way off the board: the browser then moves the focus on from
+    // the board to the member table and the help.
     boardKey: function(e) {
       var key = TM.BOARD_KEYS[e.key];
       if (!key || e.defaultPrevented || e.isComposing || e.ctrlKey || e.altKey || e.metaKey) return false;
       if (!TM.boardHasKeyboard()) return false;
+      var leaving = key === TM.BOARD_KEYS.Tab && TM.escapedOnBoard;
+      TM.escapedOnBoard = key === TM.BOARD_KEYS.Escape;
+      if (leaving) {
+        if (document.activeElement !== TM.board) TM.board.focus();
+        return false;
+      }
       TM.queue([TM.KEY, key, e.shiftKey ? 1 : 0, 0]);
       return true;
     },

@@ -36,6 +36,9 @@ HIDE_FILE_PICKERS = """for (const name of ['showOpenFilePicker', 'showSaveFilePi
 HIDE_WEB_LOCKS = "Object.defineProperty(navigator, 'locks', {value: undefined, configurable: true});"
 # Every fourth drag of the session is made with a finger rather than the mouse.
 TOUCH_EVERY = 4
+# axe-core, as tests/web/package-lock.json pins it, and the rules it checks the page against.
+AXE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "node_modules", "axe-core", "axe.min.js")
+WCAG_AA = ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa"]
 
 
 def fail(message):
@@ -234,6 +237,56 @@ def dialog_text(page):
                            " return d && d.textContent; })()", 20, "a message box")
 
 
+def no_violations(page, state, window="window"):
+    """axe-core's WCAG 2.0 and 2.1 A and AA rules find nothing on the page, or in a frame of it."""
+    if not page.evaluate(f"!!{window}.axe"):
+        if not os.path.exists(AXE):
+            fail(f"{AXE} is missing: scripts/setup-debian installs it (npm ci in tests/web)")
+        with open(AXE) as f:
+            page.evaluate(f"{window}.eval({json.dumps(f.read())})")
+    found = page.evaluate(f"{window}.axe.run({window}.document, {{runOnly: {{type: 'tag', values: {WCAG_AA}}}}})"
+                          ".then((r) => r.violations.map((v) => v.id + ': ' +"
+                          " v.nodes.map((n) => n.target.join(' ')).join(', ')))", await_promise=True)
+    if found:
+        fail(f"axe-core finds against WCAG 2.1 AA {state}: {found}")
+
+
+def named(page, role, start):
+    """The name Chromium's accessibility tree gives the first node of a role that is not hidden."""
+    page.send("Accessibility.enable")
+    nodes = page.send("Accessibility.getFullAXTree")["nodes"]
+    names = [n.get("name", {}).get("value", "") for n in nodes
+             if n.get("role", {}).get("value") == role and not n.get("ignored")]
+    if not names or not names[0].startswith(start):
+        fail(f"the accessibility tree names its {role} nodes {names}, not {start!r}...")
+
+
+def focus_ring(page, what):
+    """The ring around what has the keyboard stands out from what it is drawn on by 3:1."""
+    found = page.evaluate("""(() => {
+        const luminance = (colour) => {
+            const [r, g, b] = colour.match(/[\\d.]+/g).slice(0, 3).map((v) => {
+                v /= 255; return v <= 0.03928 ? v / 12.92 : Math.pow((v + 0.055) / 1.055, 2.4); });
+            return 0.2126 * r + 0.7152 * g + 0.0722 * b; };
+        const behind = (e) => { for (; e; e = e.parentElement) { const c = getComputedStyle(e).backgroundColor;
+            if (!c.startsWith('rgba') || !c.endsWith(', 0)')) return c; } return 'rgb(255, 255, 255)'; };
+        let at = document.activeElement;
+        if (at === document.getElementById('board')) at = document.getElementById('window');
+        const style = getComputedStyle(at);
+        let ring = style.outlineColor, under = behind(at.parentElement);
+        if (style.outlineStyle === 'none' || parseFloat(style.outlineWidth) === 0) {
+            const cell = at.querySelector('td');
+            const shadow = cell ? getComputedStyle(cell).boxShadow : 'none';
+            if (shadow === 'none') return [at.outerHTML.slice(0, 80), 0];
+            ring = shadow.match(/rgba?\\([^)]*\\)/)[0];
+            under = behind(cell);
+        }
+        const [a, b] = [luminance(ring), luminance(under)];
+        return [at.id || at.tagName, (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05)]; })()""")
+    if found[1] < 3:
+        fail(f"the focus ring of {what} ({found[0]}) stands out by only {found[1]:.2f}:1")
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     downloads = os.path.join(OUT, "downloads")
@@ -258,6 +311,7 @@ def main():
         page.wait_until("['idle', 'dialog'].includes(document.body.dataset.state)", 60, "the intro ending")
         board = Board(page)
         print(f"the intro ended after {time.time() - started:.1f} s; board scale {board.scale}")
+        no_violations(page, "after the intro")
 
         # 1: the session, then the board against the replay's.
         drags = 0
@@ -320,6 +374,10 @@ def main():
         text = dialog_text(page)
         if text != refusal:
             fail(f"the refusal reads {text!r}, the replay's {refusal!r}")
+        # The box as a screen reader finds it: a dialog named for the program, its text, its button ringed.
+        no_violations(page, "with a message box open")
+        named(page, "dialog", "Trussmill")
+        focus_ring(page, "the message box's button")
         page.key("Return")
         board.settle()
         os.remove(downloaded)
@@ -405,6 +463,7 @@ def menus_by_mouse_and_touch(browser, page):
     menus.choose(["Edit"], "click")
     if menus.open_titles() != 1:
         fail("a click on Edit does not open its menu")
+    no_violations(page, "with a menu open")
     menus.click(board.left / 2, board.top + 200)
     if menus.open_titles() or page.evaluate("document.body.dataset.state") != "idle":
         fail("a click outside the menu did more than close it")
@@ -665,6 +724,8 @@ def help_beside_the_board(page):
             fail(f"help on {name} scrolls sideways by {placed['sideways']} px")
     with open(os.path.join(OUT, "help.png"), "wb") as f:
         f.write(page.screenshot())
+    no_violations(page, "with help open")
+    no_violations(page, "in the help", "document.querySelector('#help iframe').contentWindow")
     page.key("ctrl+=")
     page.wait_until("document.getElementById('help').getBoundingClientRect().top >="
                     " document.getElementById('board').getBoundingClientRect().bottom", 10, "the help below the board")
@@ -696,6 +757,22 @@ def views_of_the_results(page):
     menus.choose(["Display", "Member Table"], "click")
     rows = "[...document.querySelectorAll('#members tbody tr')]"
     page.wait_until(f"{rows}.length > 0", 10, "the member table")
+    no_violations(page, "with the member table open")
+    # Tab jumps between joints on the board: Escape then Tab takes the keyboard to the table, whose
+    # controls are ringed, and Shift+Tab back to the board, which is ringed too.
+    page.evaluate("document.getElementById('board').focus()")
+    page.key("Escape")
+    page.key("Tab")
+    if not page.evaluate("document.getElementById('members').contains(document.activeElement)"):
+        fail(f"Escape then Tab on the board takes the keyboard to {page.evaluate('document.activeElement.outerHTML')}")
+    focus_ring(page, "the table's first heading")
+    page.key("Tab")
+    focus_ring(page, "a heading of the table")
+    page.key("shift+Tab")
+    page.key("shift+Tab")
+    if page.evaluate("document.activeElement.id") != "board":
+        fail("Shift+Tab from the table does not bring the keyboard back to the board")
+    focus_ring(page, "the board")
     members = json.loads(subprocess.run([CLI, "members", sample, "--json"], capture_output=True, text=True,
                                         check=True).stdout)
     shown = page.evaluate(f"{rows}.map((r) => [...r.cells].map((c) => c.querySelector('select') ?"
@@ -755,6 +832,8 @@ def views_of_the_results(page):
     if not name.startswith("Bridge PRATT, 16 joints, 29 members, ") or "passed; worst member" not in name or \
             not said.startswith("Bridge passed, "):
         fail(f"after Calculate the board is named {name!r} and the live region says {said!r}")
+    named(page, "image", "Bridge PRATT, 16 joints, 29 members, ")
+    named(page, "menubar", "Menu")
     # (member 1's, which stays selected for the board's pictures below)
     row = page.evaluate(f"{rows}.findIndex((r) => r.member === 1)") + 1
     x, y = centre(page, f"#members tbody tr:nth-child({row}) td:nth-child(2)")
