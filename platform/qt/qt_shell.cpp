@@ -2,6 +2,7 @@
 // qt_dialogs.cpp.
 #include "platform/qt/qt_shell.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -456,14 +457,23 @@ void QtShell::setTimer(uint32_t milliseconds) {
     if (milliseconds > 0) timer_->start(int(std::min<uint32_t>(milliseconds, INT32_MAX)));
 }
 
+// The board's name and description change with the bridge; a screen reader that is listening is
+// told of each change, so that it can say it.
+static void tellScreenReaders(QWidget& board, QAccessible::Event what) {
+    QAccessibleEvent event(&board, what);
+    QAccessible::updateAccessibility(&event);
+}
+
 void QtShell::describeBoard(std::string_view summary) {
-    if (alive_)
-        window_->view().setAccessibleName(QString::fromUtf8(summary.data(), qsizetype(summary.size())));
+    if (!alive_) return;
+    window_->view().setAccessibleName(QString::fromUtf8(summary.data(), qsizetype(summary.size())));
+    tellScreenReaders(window_->view(), QAccessible::NameChanged);
 }
 
 void QtShell::announce(std::string_view text) {
-    if (alive_)
-        window_->view().setAccessibleDescription(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    if (!alive_) return;
+    window_->view().setAccessibleDescription(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    tellScreenReaders(window_->view(), QAccessible::DescriptionChanged);
 }
 
 void QtShell::showMemberTable(const MemberTableContents& contents) {

@@ -101,8 +101,8 @@ class QtShell final : public Shell, private WindowSink {
     void selectMemberTableRow(int member) override;
     void closeMemberTable() override;
     void showPicture(std::string_view title, const Surface& picture) override;
-    // The board view's accessible name; an announcement becomes its accessible description, which
-    // Qt passes on to screen readers as a description change.
+    // The board view's accessible name; an announcement becomes its accessible description. Each
+    // change is sent to screen readers as an accessibility event.
     void describeBoard(std::string_view summary) override;
     void announce(std::string_view text) override;
     // In the user's configuration and state folders (platform/user_files.h). State is written

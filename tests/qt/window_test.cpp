@@ -2,6 +2,7 @@
 // user drive it: the menu bar from the table, ids, marks and keys; pointer input and painting in
 // board pixels at device pixel ratios 1 and 2; waits that keep painting and hold the user's input;
 // minimize, restore, size changes and the close box.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -451,9 +452,19 @@ void QtWindowTest::mnemonics() {
 
 // The member table beside the board: rows sorted by their keys, copied as shown, a selection made
 // by the program sent nowhere, the user's keys, size choice and close sent as messages; then a
-// picture window at the board's scale.
+// picture window at the board's scale. First what a screen reader finds on the board: its name
+// follows the bridge, and its description is the last announcement.
 void QtWindowTest::memberTableAndPicture() {
     Session s;
+    BoardView& board = s.window().view();
+    s.shell.describeBoard("Bridge TEST, 3 joints, 3 members, 1.2 kips, not analysed");
+    s.shell.announce("Member 3 added from joint 1 to joint 3");
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&board);
+    QCOMPARE(spoken->text(QAccessible::Name),
+             QStringLiteral("Bridge TEST, 3 joints, 3 members, 1.2 kips, not analysed"));
+    QCOMPARE(spoken->text(QAccessible::Description),
+             QStringLiteral("Member 3 added from joint 1 to joint 3"));
+
     MemberTableContents contents;
     contents.title = "Members of TEST";
     contents.headings = {"Member", "Size", "Force (kips)"};
