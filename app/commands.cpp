@@ -100,6 +100,9 @@ void MainWindow::onCommand(int command) {
         case CMD_FILE_CLOSE_ASSIGNMENT:
             closeAssignment();
             break;
+        case CMD_FILE_SUBMIT_TO_CONTEST:
+            submitToContest();
+            break;
         case CMD_JOINT_DELETE:
         case CMD_MEMBER_DELETE:
             selectTool(static_cast<int16_t>(command));

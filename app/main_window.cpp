@@ -118,6 +118,8 @@ void MainWindow::onCreate() {
     // Sound starts on whether or not the machine can play it.
     program_.state.soundSetting = SOUND_ON;
     shell_.checkMenuItem(CMD_SPECIAL_SOUND, true);
+    // Only a program opened from a contest server has a contest to submit to.
+    if (!shell_.reachesContestServer()) shell_.setMenuItemText(CMD_FILE_SUBMIT_TO_CONTEST, "", "");
 
     if (!created.panelFont || !created.overlay) {
         notice(kNotEnoughMemory, false, kCreationCaption, Modality::System);

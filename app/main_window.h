@@ -57,6 +57,8 @@ class MainWindow final : public WindowProcedure {
     bool openAssignmentFile(const char* path);
     // File/Close Assignment: the options free again; nothing happens when none is in force.
     void closeAssignment();
+    // File / Submit to Contest...
+    void submitToContest();
     const std::optional<Assignment>& assignment() const { return assignment_; }
 
     // Whether the bridge has changes that were not saved.
@@ -261,6 +263,7 @@ class MainWindow final : public WindowProcedure {
     bool closed_ = false;                   // the window is gone: nothing more is kept
     std::vector<std::string> recentFiles_;  // newest first
     std::optional<Assignment> assignment_;
+    ContestEntry contestEntry_;  // as typed for the last submission of this run
     int boardScale_ = 1;
     // The results in the model and the kept displacements belong to the bridge as it stands.
     bool resultsCurrent_ = false;

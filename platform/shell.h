@@ -168,6 +168,28 @@ struct MemberTableContents {
     int selectedMember = 0;                    // the row selected, 0 for none
 };
 
+// A submission to a class contest: what the user typed (the class code as given to the class,
+// the team's name and its PIN of 4 to 12 digits).
+struct ContestEntry {
+    std::string classCode;
+    std::string team;
+    std::string pin;
+};
+
+// The contest server's answer to a submission. reached is false when no answer came (error says
+// why); otherwise status is the HTTP status and, for a refusal, error the server's reason.
+struct ContestAnswer {
+    bool reached = false;
+    int status = 0;
+    std::string error;
+    std::string verdict;  // "passed", "failed", "unstable" or the check's message
+    double weight = 0.0;  // kips
+    std::vector<std::string> brokenRules;
+    int rank = 0;                        // among the approved teams; 0 when the team has none (yet)
+    bool best = false;                   // this design is now the team's best
+    std::vector<std::string> similarTo;  // teams whose design this one copies or nearly does
+};
+
 // The largest scale of the board's zoom.
 constexpr int MAX_BOARD_SCALE = 4;
 
@@ -336,6 +358,24 @@ class Shell {
     // already where the user chose; the browser hands it to the file the user picked or to a
     // download. Returns an empty text when it is there, otherwise one line saying why not.
     virtual std::string deliverFile(const std::string& path) = 0;
+
+    // -- The class contest, where the program was opened from a contest server
+
+    // True when the program can send bridges to a contest server: the page was served by one.
+    virtual bool reachesContestServer() { return false; }
+    // Asks for the class code, the team's name and its PIN, filled in with proposed (a backend may
+    // fill an empty code with the contest the program was opened from). Nothing when cancelled.
+    virtual std::optional<ContestEntry> contestDialog(const ContestEntry& proposed) {
+        (void)proposed;
+        return std::nullopt;
+    }
+    // Sends bridgeText (a bridge file's contents) to the contest under entry and waits for the
+    // server's answer, which the user may also give up waiting for (then reached is false).
+    virtual ContestAnswer submitToContest(const ContestEntry& entry, std::string_view bridgeText) {
+        (void)entry;
+        (void)bridgeText;
+        return {};
+    }
 
     // The print dialog, owned by the main window, offering no page range, no selection and no print
     // to file. Returns the chosen printer's surface, or nothing when cancelled. title names what is

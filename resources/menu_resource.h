@@ -20,6 +20,8 @@ constexpr int RECENT_FILE_COUNT = 4;
 // A class contest's assignment file, opened and closed.
 constexpr int16_t CMD_FILE_OPEN_ASSIGNMENT = 9031;
 constexpr int16_t CMD_FILE_CLOSE_ASSIGNMENT = 9032;
+// Sends the bridge to the class contest of the server the program was opened from.
+constexpr int16_t CMD_FILE_SUBMIT_TO_CONTEST = 9051;
 // Edit
 constexpr int16_t CMD_EDIT_UNDO = 9001;
 constexpr int16_t CMD_EDIT_REDO = 9002;
@@ -118,6 +120,7 @@ inline constexpr MenuEntry QXWINmenu[] = {
         {MenuEntryKind::Separator, "", 0},
         {MenuEntryKind::Command, "Open Assignment...", CMD_FILE_OPEN_ASSIGNMENT},
         {MenuEntryKind::Command, "Close Assignment", CMD_FILE_CLOSE_ASSIGNMENT},
+        {MenuEntryKind::Command, "Submit to Contest...", CMD_FILE_SUBMIT_TO_CONTEST},
         {MenuEntryKind::Separator, "", 0},
         {MenuEntryKind::Command, "", 9021}, {MenuEntryKind::Command, "", 9022},
         {MenuEntryKind::Command, "", 9023}, {MenuEntryKind::Command, "", 9024},

@@ -423,6 +423,27 @@ std::string HeadlessShell::deliverFile(const std::string& path) {
     return failure;
 }
 
+std::optional<ContestEntry> HeadlessShell::contestDialog(const ContestEntry& proposed) {
+    presentDirty();
+    contestDialogs_.push_back(proposed);
+    if (contestEntries_.empty()) return std::nullopt;
+    std::optional<ContestEntry> entry = std::move(contestEntries_.front());
+    contestEntries_.pop_front();
+    return entry;
+}
+
+ContestAnswer HeadlessShell::submitToContest(const ContestEntry& entry, std::string_view bridgeText) {
+    contestSubmissions_.emplace_back(entry, std::string(bridgeText));
+    if (contestAnswers_.empty()) {
+        ContestAnswer none;
+        none.error = "no server is scripted";
+        return none;
+    }
+    ContestAnswer answer = std::move(contestAnswers_.front());
+    contestAnswers_.pop_front();
+    return answer;
+}
+
 std::unique_ptr<PrintSurface> HeadlessShell::printDialog(std::string_view) {
     presentDirty();
     ++printDialogsShown_;

@@ -40,6 +40,7 @@ struct HeadlessOptions {
     // of unsaved work a desktop run left there.
     std::string storeFolder;
     bool reducedMotion = false;  // what prefersReducedMotion() answers
+    bool contestServer = false;  // what reachesContestServer() answers
     int largestFittingBoardScale = 1;
     uint32_t startTick = 100000;
     LocalTime localTime{2024, 3, 15, 9, 5, 0};
@@ -193,6 +194,9 @@ class HeadlessShell final : public Shell {
     void describeBoard(std::string_view summary) override { boardDescription_ = summary; }
     void announce(std::string_view text) override;
     bool prefersReducedMotion() override { return options_.reducedMotion; }
+    bool reachesContestServer() override { return options_.contestServer; }
+    std::optional<ContestEntry> contestDialog(const ContestEntry& proposed) override;
+    ContestAnswer submitToContest(const ContestEntry& entry, std::string_view bridgeText) override;
 
     static constexpr int NO_QUIT = -1;
 
@@ -223,6 +227,12 @@ class HeadlessShell final : public Shell {
     void answerPrintDialog(bool print);
     // The next deliverFile fails with this reason, as a browser's can.
     void failNextDelivery(std::string reason) { deliveryFailures_.push_back(std::move(reason)); }
+    // The contest dialog's next answer (nothing: cancelled), and the server's next answer to a
+    // submission (without one, the server is not reached).
+    void answerContestDialog(std::optional<ContestEntry> entry) {
+        contestEntries_.push_back(std::move(entry));
+    }
+    void answerContestSubmission(ContestAnswer answer) { contestAnswers_.push_back(std::move(answer)); }
 
     // ---- Clock and settings
     void advanceClock(uint32_t milliseconds);
@@ -272,6 +282,11 @@ class HeadlessShell final : public Shell {
     const std::vector<std::string>& helpRequests() const { return helpRequests_; }
     const std::vector<DisplayModeRecord>& displayModeRequests() const { return displayModes_; }
     const std::vector<std::string>& deliveredFiles() const { return deliveredFiles_; }
+    // What each contest dialog proposed, and each submission sent (entry and bridge text).
+    const std::vector<ContestEntry>& contestDialogs() const { return contestDialogs_; }
+    const std::vector<std::pair<ContestEntry, std::string>>& contestSubmissions() const {
+        return contestSubmissions_;
+    }
     int framesPresented() const { return framesPresented_; }
     // The member table as last shown, or nothing while it is closed; and each time it was shown.
     const std::optional<MemberTableContents>& memberTable() const { return memberTable_; }
@@ -318,6 +333,10 @@ class HeadlessShell final : public Shell {
     std::deque<std::optional<std::string>> fileDialogAnswers_;
     std::deque<bool> printDialogAnswers_;
     std::deque<std::string> deliveryFailures_;
+    std::deque<std::optional<ContestEntry>> contestEntries_;
+    std::deque<ContestAnswer> contestAnswers_;
+    std::vector<ContestEntry> contestDialogs_;
+    std::vector<std::pair<ContestEntry, std::string>> contestSubmissions_;
     std::map<std::string, uint32_t, std::less<>> soundLengths_;
     std::map<int, bool> menuChecked_;
     std::map<int, bool> menuEnabled_;

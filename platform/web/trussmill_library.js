@@ -35,6 +35,7 @@ var TrussmillLibrary = {
     BOARD_KEYS: {ArrowLeft: 1, ArrowRight: 2, ArrowUp: 3, ArrowDown: 4, Enter: 5, Escape: 6, Tab: 7},
     escapedOnBoard: false,  // the board's last key was Escape: a Tab now leaves the board
     table: null,         // the member table's panel and state, see showTable
+    contestProbe: null,  // a promise of whether a contest server served the page
 
     init: function() {
       if (location.protocol === 'file:') {
@@ -89,6 +90,7 @@ var TrussmillLibrary = {
           });
         });
       }
+      TM.probeContestServer();
       if ('serviceWorker' in navigator && location.protocol !== 'file:') {
         navigator.serviceWorker.register('service-worker.js').catch(function() {});
       }
@@ -632,6 +634,75 @@ var TrussmillLibrary = {
       }
       TM.menu.barFocus = TM.menu.tops[0];
       TM.menu.barFocus.classList.add('highlight');
+    },
+
+    // ---- The class contest: a page served by a contest server may send bridges to it. Whether it
+    // was is asked once, while the program loads; the class code comes from the contest's link
+    // (?contest=CODE or #contest=CODE).
+
+    probeContestServer: function() {
+      if (!TM.contestProbe) {
+        var controller = new AbortController();
+        var timer = setTimeout(function() { controller.abort(); }, 3000);
+        TM.contestProbe = fetch('api/', {cache: 'no-store', signal: controller.signal})
+            .then(function(r) { return r.ok ? r.json() : null; })
+            .then(function(answer) { return !!answer && answer.server === 'trussmill-server'; })
+            .catch(function() { return false; })
+            .then(function(served) { clearTimeout(timer); return served; });
+      }
+      return TM.contestProbe;
+    },
+
+    contestCodeOfPage: function() {
+      return new URLSearchParams(location.search).get('contest') ||
+             new URLSearchParams(location.hash.slice(1)).get('contest') || '';
+    },
+
+    // Asks for the class code, the team's name and its PIN; resolves to [code, team, pin] or null.
+    contestDialog: function(code, team, pin) {
+      var body = TM.element('div', 'body save');
+      var fields = [['Class code', code || TM.contestCodeOfPage(), 'text', 12],
+                    ['Team name', team, 'text', 40],
+                    ['Team PIN (4 to 12 digits)', pin, 'password', 12]].map(function(f, i) {
+        var label = body.appendChild(TM.element('label', 'field', f[0] + ' '));
+        var input = label.appendChild(TM.element('input'));
+        input.type = f[2];
+        input.value = f[1];
+        input.maxLength = f[3];
+        input.spellcheck = false;
+        input.autocomplete = 'off';
+        if (i === 2) input.inputMode = 'numeric';
+        return input;
+      });
+      body.appendChild(TM.element('p', 'hint', 'The bridge goes to your class contest, which checks and tests it. ' +
+                                               'Your team\'s first submission sets its PIN.'));
+      var empty = fields.filter(function(f) { return !f.value; })[0] || fields[0];
+      empty.setAttribute('autofocus', '');
+      return TM.dialog('Submit to Contest', body, [['Submit', true], ['Cancel', false]], 0, false).then(function(send) {
+        return send ? fields.map(function(f) { return f.value; }) : null;
+      });
+    },
+
+    // Posts the submission and resolves to the answer as the program reads it: lines of reached,
+    // status, error, verdict, weight, rank, best, the broken rules and the similar teams (each list
+    // separated by U+001F).
+    submitToContest: function(code, team, pin, bridge) {
+      var line = function(text) { return String(text === null || text === undefined ? '' : text).replace(/[\r\n\x1f]/g, ' '); };
+      var list = function(items) { return Array.isArray(items) ? items.map(line).join('\x1f') : ''; };
+      var controller = new AbortController();
+      var timer = setTimeout(function() { controller.abort(); }, 30000);
+      return fetch('api/contests/' + encodeURIComponent(code) + '/submissions', {
+        method: 'POST', headers: {'Content-Type': 'application/json'}, cache: 'no-store', signal: controller.signal,
+        body: JSON.stringify({team: team, pin: pin, bridge: bridge})
+      }).then(function(r) {
+        return r.json().catch(function() { return {error: 'the answer could not be read (' + r.status + ')'}; })
+            .then(function(a) {
+              return ['1', r.status, line(a.error), line(a.verdict), Number(a.weight) || 0, a.rank || 0, a.best ? 1 : 0,
+                      list(a.rules), list(a.similar_to)].join('\n');
+            });
+      }, function(e) {
+        return ['0', 0, e.name === 'AbortError' ? 'no answer within 30 seconds' : line(e.message || e)].join('\n');
+      }).then(function(answer) { clearTimeout(timer); return answer; });
     },
 
     // ---- The member table: a panel beside the board with one row per member, sorted by the page
@@ -1578,6 +1649,34 @@ var TrussmillLibrary = {
       return TM.messageBox(t, c, icon, buttons, defaultButton).then(function(answer) {
         TM.setState('busy');
         return answer;
+      });
+    });
+  },
+
+  tm_reaches_contest_server: function() {
+    return Asyncify.handleAsync(function() {
+      return TM.probeContestServer().then(function(served) { return served ? 1 : 0; });
+    });
+  },
+
+  tm_contest_dialog: function(code, team, pin, out, outSize) {
+    var c = UTF8ToString(code), t = UTF8ToString(team), p = UTF8ToString(pin);
+    return Asyncify.handleAsync(function() {
+      TM.setState('dialog');
+      return TM.contestDialog(c, t, p).then(function(typed) {
+        TM.setState('busy');
+        if (!typed) return 0;
+        stringToUTF8(typed.join('\n'), out, outSize);
+        return 1;
+      });
+    });
+  },
+
+  tm_submit_to_contest: function(code, team, pin, bridge, out, outSize) {
+    var c = UTF8ToString(code), t = UTF8ToString(team), p = UTF8ToString(pin), b = UTF8ToString(bridge);
+    return Asyncify.handleAsync(function() {
+      return TM.submitToContest(c, t, p, b).then(function(answer) {
+        stringToUTF8(answer, out, outSize);
       });
     });
   },

@@ -79,6 +79,19 @@ void tm_local_time(int32_t* fields);
 
 // Returns 1 for OK, 2 Yes, 3 No, 4 Cancel.
 int tm_message_box(const char* text, const char* caption, int icon, int buttons, int defaultButton);
+// 1 when the page was served by a contest server (suspends until the page knows, a few seconds at
+// most).
+int tm_reaches_contest_server();
+// Asks for the class code, team name and PIN, filled in with these (an empty code with the one of
+// the contest's link the page was opened from); the three as typed go to out, one a line.
+// Returns 0 when cancelled.
+int tm_contest_dialog(const char* classCode, const char* team, const char* pin, char* out, int outSize);
+// Posts the bridge text to the contest and waits (30 s at most) for the answer, which goes to out
+// as lines: reached (0 or 1), the HTTP status, the error, the verdict, the weight, the rank (0 for
+// none), best (0 or 1), the broken rules and the similar teams (each list separated by U+001F).
+// Without an answer only the first three lines are there.
+void tm_submit_to_contest(const char* classCode, const char* team, const char* pin, const char* bridge,
+                          char* out, int outSize);
 // The browser's file picker. The chosen file (at most maxBytes + 1 of its bytes: enough for the
 // reader to refuse a longer one) is copied into the in-memory file system, whose path goes to out.
 // Returns 0 when cancelled.

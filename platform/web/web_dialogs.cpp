@@ -1,6 +1,9 @@
 // The browser shell's dialogs: message boxes, the file pickers and the hand-over of saved files, and
 // printing. Each suspends the program until the page has the answer.
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "files/bridge_file.h"
 #include "platform/web/svg_print_surface.h"
@@ -74,7 +77,57 @@ FileChoice choiceOf(const char* path) {
     return {path, slash ? slash + 1 : path};
 }
 
+std::vector<std::string> split(std::string_view text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(separator, start);
+        parts.emplace_back(text.substr(start, end - start));
+        if (end == std::string_view::npos) return parts;
+        start = end + 1;
+    }
+}
+
+// The page's contest texts (a code, a team name, a PIN and the answer's lines) are short.
+constexpr int CONTEST_TEXT_BYTES = 64 * 1024;
+
 }  // namespace
+
+bool WebShell::reachesContestServer() {
+    return tm_reaches_contest_server() != 0;
+}
+
+std::optional<ContestEntry> WebShell::contestDialog(const ContestEntry& proposed) {
+    presentDirty();
+    std::vector<char> typed(CONTEST_TEXT_BYTES);
+    if (!tm_contest_dialog(proposed.classCode.c_str(), proposed.team.c_str(), proposed.pin.c_str(),
+                           typed.data(), int(typed.size()))) {
+        return std::nullopt;
+    }
+    std::vector<std::string> lines = split(typed.data(), '\n');
+    lines.resize(3);
+    return ContestEntry{lines[0], lines[1], lines[2]};
+}
+
+ContestAnswer WebShell::submitToContest(const ContestEntry& entry, std::string_view bridgeText) {
+    presentDirty();
+    std::vector<char> out(CONTEST_TEXT_BYTES);
+    tm_submit_to_contest(entry.classCode.c_str(), entry.team.c_str(), entry.pin.c_str(),
+                         std::string(bridgeText).c_str(), out.data(), int(out.size()));
+    std::vector<std::string> lines = split(out.data(), '\n');
+    lines.resize(9);
+    ContestAnswer answer;
+    answer.reached = lines[0] == "1";
+    answer.status = std::atoi(lines[1].c_str());
+    answer.error = lines[2];
+    answer.verdict = lines[3];
+    answer.weight = std::atof(lines[4].c_str());
+    answer.rank = std::atoi(lines[5].c_str());
+    answer.best = lines[6] == "1";
+    if (!lines[7].empty()) answer.brokenRules = split(lines[7], '\x1f');
+    if (!lines[8].empty()) answer.similarTo = split(lines[8], '\x1f');
+    return answer;
+}
 
 DialogButton WebShell::messageBox(const MessageBoxRequest& request) {
     presentDirty();

@@ -75,6 +75,9 @@ class WebShell final : public Shell {
     void describeBoard(std::string_view summary) override;
     void announce(std::string_view text) override;
     bool prefersReducedMotion() override;
+    bool reachesContestServer() override;
+    std::optional<ContestEntry> contestDialog(const ContestEntry& proposed) override;
+    ContestAnswer submitToContest(const ContestEntry& entry, std::string_view bridgeText) override;
     LocalTime localTime() override;
     // Where the browser refuses, the user is told why.
     void copyImageToClipboard(const Surface& image) override;

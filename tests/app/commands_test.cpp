@@ -9,6 +9,7 @@
 #include <string>
 
 #include "display/result_views.h"
+#include "files/bridge_file.h"
 #include "resources/menu_resource.h"
 #include "tests/app/app_driver.h"
 #include "tests/support/cli_run.h"
@@ -565,6 +566,61 @@ TEST(Commands, AnAssignmentFixesOptionsAndNamesBrokenLimits) {
     EXPECT_EQ(next.shell.windowTitle(), PROGRAM_TITLE);
     AppDriver started({}, path);
     EXPECT_EQ(started.shell.windowTitle(), run->shell.windowTitle());
+}
+
+// Submit to Contest: only where a contest server is reached; what was typed checked and asked
+// again, the bridge's file text sent, the server's answer or refusal put in the team's words.
+TEST(Commands, SubmitToContestSendsTheBridgeAndShowsTheServersAnswer) {
+    EXPECT_EQ(withPratt()->shell.menuItemText(CMD_FILE_SUBMIT_TO_CONTEST), "");
+    HeadlessOptions served;
+    served.contestServer = true;
+    AppDriver run(served);
+    EXPECT_NE(run.shell.menuItemText(CMD_FILE_SUBMIT_TO_CONTEST), "");
+    run.command(CMD_FILE_SUBMIT_TO_CONTEST);
+    EXPECT_EQ(lastBox(run).text, "No Bridge!");
+    run.app->openFile(example("PRATT.BRG").c_str());
+    run.shell.answerContestDialog(ContestEntry{"k7m2-q9xr", " Span Masters ", "12a4"});
+    run.shell.answerContestDialog(ContestEntry{"K7M2Q9XR", "Span Masters", "1234"});
+    ContestAnswer passed;
+    passed.reached = true;
+    passed.status = 200;
+    passed.verdict = "passed";
+    passed.weight = 90.5123;
+    passed.brokenRules = {"This bridge has 16 joints; the assignment allows 10."};
+    passed.best = true;
+    passed.similarTo = {"Team 2", "Girders"};
+    run.shell.answerContestSubmission(passed);
+    run.command(CMD_FILE_SUBMIT_TO_CONTEST);
+    EXPECT_EQ(run.shell.messageBoxes()[1].request.text, "The team PIN must be 4 to 12 digits.");
+    ASSERT_EQ(run.shell.contestSubmissions().size(), 1u);
+    std::string written;
+    writeBridgeFile(run.program().model, written);
+    EXPECT_EQ(run.shell.contestSubmissions()[0].second, written);
+    EXPECT_EQ(run.shell.contestSubmissions()[0].first.team, "Span Masters");
+    EXPECT_EQ(
+        lastBox(run).text,
+        "Bridge passed, 90.51 kips.\nAgainst the rules: This bridge has 16 joints; the assignment allows 10."
+        "\nNot ranked yet: a team is ranked once the teacher approves its name and it has a passing design "
+        "within the rules.\nThis is your team's best design so far.\nThe same or nearly the same design "
+        "as: Team 2, Girders.");
+    // The next submission starts from what was typed; a refusal and no answer say so.
+    ContestAnswer refused;
+    refused.reached = true;
+    refused.status = 403;
+    refused.error = "wrong PIN for this team";
+    run.shell.answerContestDialog(ContestEntry{"K7M2Q9XR", "Span Masters", "4321"});
+    run.shell.answerContestSubmission(refused);
+    run.command(CMD_FILE_SUBMIT_TO_CONTEST);
+    EXPECT_EQ(run.shell.contestDialogs().back().classCode, "K7M2Q9XR");
+    EXPECT_EQ(run.shell.contestDialogs().back().pin, "1234");
+    EXPECT_EQ(lastBox(run).text, "The contest server refused the bridge: wrong PIN for this team.");
+    run.shell.answerContestDialog(ContestEntry{"K7M2Q9XR", "Span Masters", "1234"});
+    run.command(CMD_FILE_SUBMIT_TO_CONTEST);
+    EXPECT_EQ(lastBox(run).text, "The contest server did not answer: no server is scripted.");
+    const size_t boxes = run.shell.messageBoxes().size();
+    run.command(CMD_FILE_SUBMIT_TO_CONTEST);  // cancelled: nothing sent, nothing said
+    EXPECT_EQ(run.shell.messageBoxes().size(), boxes);
+    EXPECT_EQ(run.shell.contestSubmissions().size(), 3u);
 }
 
 }  // namespace

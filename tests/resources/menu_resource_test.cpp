@@ -23,7 +23,7 @@ std::vector<int> range(int first, int last) {
 
 // Every command id in the order of the menus, separators where they belong, under the right menus.
 TEST(MenuResource, ItemsInOrder) {
-    std::vector<int> expected = {1001, 1002, 1003, 1004, RULE, 1005, RULE, 9031, 9032, RULE, 9021,
+    std::vector<int> expected = {1001, 1002, 1003, 1004, RULE, 1005, RULE, 9031, 9032, 9051, RULE, 9021,
                                  9022, 9023, 9024, RULE, 1007, 9001, 9002, 2001, 2002, 2003, 3001};
     for (int id : range(3201, 3212)) expected.push_back(id);
     expected.push_back(3300);

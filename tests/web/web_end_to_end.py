@@ -11,7 +11,9 @@ taps; help opens beside the board and closes with Escape; a phone-sized window f
 its width; the site works offline. The core of the run (a sample opened by its link, Calculate by
 mouse, a member drawn) is played in Firefox as well, through WebDriver BiDi.
 
-Usage: web_end_to_end.py SITE_FOLDER TRUSSMILL_CLI EVENTS OUTPUT_FOLDER"""
+With a contest server's program as well, a class contest is run on it from the browser.
+
+Usage: web_end_to_end.py SITE_FOLDER TRUSSMILL_CLI EVENTS OUTPUT_FOLDER [TRUSSMILL_SERVER]"""
 
 import functools
 import http.server
@@ -453,6 +455,8 @@ def main():
     finally:
         browser.close()
     firefox_core()
+    if len(sys.argv) > 5:
+        contest_in_the_browser(os.path.abspath(sys.argv[5]))
 
 
 def menus_by_mouse_and_touch(browser, page):
@@ -1031,6 +1035,112 @@ def narrow_windows(page):
             fail(f"at {width} px the Help menu runs off the page or does not close")
     page.send("Emulation.clearDeviceMetricsOverride")
     print("a phone-sized window fits the board to its width and wraps the menu bar")
+
+def contest_in_the_browser(server_binary):
+    """A class contest on trussmill-server: the teacher creates it on the server's page, two teams
+    submit from the program through File / Submit to Contest... (the second a renumbered copy of
+    the first's bridge, and once with a wrong PIN), the teacher approves both names, and the class's
+    standings and the teacher's report show both teams with the copy flagged."""
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "server"))
+    from server_test import Server, add_teacher, renumbered  # noqa: E402
+    data = os.path.join(OUT, "contest-data")
+    shutil.rmtree(data, ignore_errors=True)
+    os.makedirs(data)
+    add_teacher(data, "ms.rivera", "correct horse battery")
+    server = Server(data, SITE)
+    server.start()
+    browser = Browser()
+    try:
+        root = f"http://127.0.0.1:{server.port}"
+        teacher = browser.new_page()
+        teacher.navigate(root + "/teacher")
+        teacher.wait_until("!document.getElementById('login').hidden", 20, "the teacher's login")
+        teacher.evaluate("document.getElementById('name').focus()")
+        teacher.type_text("ms.rivera")
+        teacher.key("Tab")
+        teacher.type_text("correct horse battery")
+        teacher.key("Return")
+        teacher.wait_until("!document.getElementById('main').hidden", 20, "the teacher's contests")
+        with open(os.path.join(SITE, "examples", "contest.trussmill-assignment")) as f:
+            teacher.evaluate(f"document.getElementById('assignment').value = {json.dumps(f.read())}")
+        teacher.evaluate("document.querySelector('#create button').click()")
+        code = teacher.wait_until("document.getElementById('code').textContent", 20, "the class code")
+        no_violations(teacher, "on the teacher's page")
+
+        pratt = os.path.join(SITE, "examples", "PRATT.BRG")
+        copy = os.path.join(OUT, "COPY.BRG")
+        with open(pratt) as f, open(copy, "w") as out:
+            out.write(renumbered(f.read()))
+
+        def submit(page, team, pin):
+            """File / Submit to Contest... by mouse, the team and PIN typed; the answer's text."""
+            Menus(page).choose(["File", "Submit to Contest..."], "click")
+            page.wait_until("document.querySelectorAll('dialog.box[open] input').length === 3", 20, "the contest dialog")
+            fields = page.evaluate("[...document.querySelectorAll('dialog.box[open] input')].map((i) => i.value)")
+            if fields[0] != code:
+                fail(f"the contest dialog offers the class code {fields[0]!r}, not {code!r}")
+            page.evaluate("document.querySelectorAll('dialog.box[open] input')[1].value = ''")
+            page.evaluate("document.querySelectorAll('dialog.box[open] input')[1].focus()")
+            page.type_text(team)
+            page.evaluate("document.querySelectorAll('dialog.box[open] input')[2].value = ''")
+            page.key("Tab")
+            page.type_text(pin)
+            no_violations(page, "with the contest dialog open")
+            page.key("Return")
+            text = dialog_text(page)
+            page.key("Return")
+            Board(page).settle()
+            return text
+
+        def student(bridge, team, pin):
+            """A student's tab opened from the contest's link, with a bridge opened from a file."""
+            page = new_tab(browser, f"{root}/c/{code}/app")
+            page.wait_until("document.body.dataset.state === 'idle'", 60, "the program from the contest's link")
+            page.key("ctrl+o")
+            chooser = browser.wait_event("Page.fileChooserOpened", page.session)
+            page.send("DOM.setFileInputFiles", {"files": [bridge], "backendNodeId": chooser["params"]["backendNodeId"]})
+            Board(page).settle()
+            answer = submit(page, team, pin)
+            return page, answer
+
+        first, answer = student(pratt, "Span Masters", "2468")
+        if not answer.startswith("Bridge passed, ") or "Not ranked yet" not in answer or \
+                "This is your team's best design so far." not in answer:
+            fail(f"the first team's submission is answered {answer!r}")
+        first.evaluate("TM.unsaved = false")
+        browser.send("Target.closeTarget", {"targetId": first.target})
+        second, answer = student(copy, "Copycats <b>", "1357")
+        if "The same or nearly the same design as: Team 1." not in answer:
+            fail(f"the renumbered copy is answered {answer!r}")
+        answer = submit(second, "Copycats <b>", "9999")
+        if answer != "The contest server refused the bridge: wrong PIN for this team.":
+            fail(f"a wrong PIN is answered {answer!r}")
+        second.evaluate("TM.unsaved = false")
+        browser.send("Target.closeTarget", {"targetId": second.target})
+
+        # The teacher approves both names; the class sees both teams, the teacher's report the copy.
+        for _ in range(2):
+            teacher.evaluate("(() => { const b = [...document.querySelectorAll('#teams button')]"
+                             ".find((b) => b.textContent === 'Approve'); if (b) b.click(); })()")
+            time.sleep(0.5)
+        teacher.navigate(f"{root}/c/{code}")
+        rows = teacher.wait_until("(() => { const r = [...document.querySelectorAll('#standings tr')]"
+                                  ".map((r) => r.cells[1].textContent); return r.length === 2 && r; })()", 20,
+                                  "both teams in the standings")
+        if sorted(rows) != ["Copycats <b>", "Span Masters"]:
+            fail(f"the standings show {rows}")
+        no_violations(teacher, "on the class's standings")
+        teacher.navigate(f"{root}/teacher/contests/{code}/report")
+        report = teacher.wait_until("document.readyState === 'complete' && document.body.innerHTML", 20, "the report")
+        if "Copycats &lt;b&gt;" not in report or "Span Masters" not in report or "file-2" not in report or \
+                'href="#file-1"' not in report:
+            fail("the class report does not show both teams with the copy linked to its original")
+        print(f"a class contest {code}: made on the teacher's page, two teams submit from the program (a copy"
+              " flagged, a wrong PIN refused), the standings and the report show both")
+    finally:
+        browser.close()
+        server.stop()
+
 
 if __name__ == "__main__":
     main()

@@ -42,15 +42,17 @@ self.addEventListener('fetch', (event) => {
   const request = event.request;
   const url = new URL(request.url);
   if (request.method !== 'GET' || url.origin !== self.location.origin) return;
-  // The page itself, whatever its address asks for (?open=...), is a file of the site.
+  // The page itself, whatever its address asks for (?open=...), is a file of the site. The other
+  // pages and the API of a contest server that serves the site are always the server's own.
   const navigation = request.mode === 'navigate';
-  if (navigation || isSiteFile(url)) {
+  if (isSiteFile(url)) {
     event.respondWith(caches.open(CACHE).then(async (cache) => {
       const kept = await cache.match(request, {ignoreSearch: navigation});
       return kept || fetch(request);
     }));
     return;
   }
+  if (navigation || url.pathname.startsWith(new URL(self.registration.scope).pathname + 'api/')) return;
   event.respondWith((async () => {
     try {
       const response = await fetch(request);
