@@ -248,8 +248,8 @@ namespace {
 
 // Grades count bridges, the n-th loaded into the run by load(n, run) and named by fileOf(n).
 template <typename File, typename Load>
-GradedClass gradeEach(size_t count, File fileOf, Load load, const GradeSettings& settings) {
-    auto run = BridgeRun::create(settings.options);
+GradedClass gradeEach(size_t count, File fileOf, Load load, const GradeSettings& settings, BridgeRun* run) {
+    run->options = settings.options;
     GradedClass graded;
     std::vector<GradeRow>& rows = graded.rows;
     std::vector<Design> designs;
@@ -313,13 +313,19 @@ GradedClass gradeEach(size_t count, File fileOf, Load load, const GradeSettings&
 GradedClass gradeClass(const std::vector<std::string>& files, const GradeSettings& settings) {
     return gradeEach(
         files.size(), [&](size_t n) -> const std::string& { return files[n]; },
-        [&](size_t n, BridgeRun& run) { return run.load(files[n].c_str()); }, settings);
+        [&](size_t n, BridgeRun& run) { return run.load(files[n].c_str()); }, settings,
+        BridgeRun::create(settings.options).get());
 }
 
 GradedClass gradeTexts(const std::vector<BridgeText>& texts, const GradeSettings& settings) {
+    return gradeTexts(texts, settings, *BridgeRun::create(settings.options));
+}
+
+GradedClass gradeTexts(const std::vector<BridgeText>& texts, const GradeSettings& settings, BridgeRun& run) {
     return gradeEach(
         texts.size(), [&](size_t n) -> const std::string& { return texts[n].label; },
-        [&](size_t n, BridgeRun& run) { return run.loadText(texts[n].text, texts[n].label); }, settings);
+        [&](size_t n, BridgeRun& run) { return run.loadText(texts[n].text, texts[n].label); }, settings,
+        &run);
 }
 
 void printGrades(const GradedClass& graded, const GradeSettings& settings, FILE* out) {

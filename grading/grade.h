@@ -81,6 +81,9 @@ struct BridgeText {
 
 // gradeClass for texts instead of files: the label is each row's file and its bridge's name.
 GradedClass gradeTexts(const std::vector<BridgeText>& texts, const GradeSettings& settings);
+// The same in a run the caller keeps for the next texts (its options become the settings').
+struct BridgeRun;
+GradedClass gradeTexts(const std::vector<BridgeText>& texts, const GradeSettings& settings, BridgeRun& run);
 
 // Writes one row per file to out, as a table, CSV or a JSON array, in the class's order. A file
 // that could not be read has a row with the reason. Under an assignment every row says "ok" or

@@ -147,29 +147,31 @@ std::string cleanTeamName(std::string_view name) {
     return std::string(name);
 }
 
-std::optional<Design> Contests::designOfSubmission(int64_t id) {
-    {
-        std::lock_guard lock(designsMutex_);
-        const auto it = designs_.find(id);
-        if (it != designs_.end()) return it->second;
-    }
-    thread_local std::unique_ptr<BridgeRun> run = BridgeRun::create(AnalysisOptions{});
-    if (!run->loadText(store_.bridgeText(id), "").ok()) return std::nullopt;
-    Design design = designOf(run->model);
+void Contests::forgetDesigns(int64_t contest) {
     std::lock_guard lock(designsMutex_);
-    designs_.emplace(id, design);
-    return design;
+    designs_.erase(contest);
 }
 
-std::vector<std::string> Contests::similarTeams(const Design& design, int64_t team,
+std::vector<std::string> Contests::similarTeams(int64_t contest, const StoredDesign& added,
                                                 const std::vector<TeamStanding>& teams,
                                                 const std::vector<SubmissionRecord>& submissions) {
     std::vector<int64_t> found;
-    for (const SubmissionRecord& s : submissions) {
-        if (s.team == team || std::find(found.begin(), found.end(), s.team) != found.end()) continue;
-        const std::optional<Design> other = designOfSubmission(s.id);
-        if (other && likenessOf(design, *other)) found.push_back(s.team);
+    std::lock_guard lock(designsMutex_);
+    ContestDesigns& kept = designs_[contest];
+    if (!kept.loaded) {
+        thread_local std::unique_ptr<BridgeRun> reader = BridgeRun::create(AnalysisOptions{});
+        for (const SubmissionRecord& s : submissions) {
+            if (s.id == added.submission || !reader->loadText(store_.bridgeText(s.id), "").ok()) continue;
+            kept.all.push_back({s.id, s.team, designOf(reader->model)});
+            kept.submissions.insert(s.id);
+        }
+        kept.loaded = true;
     }
+    for (const StoredDesign& d : kept.all) {
+        if (d.team == added.team || std::find(found.begin(), found.end(), d.team) != found.end()) continue;
+        if (likenessOf(added.design, d.design)) found.push_back(d.team);
+    }
+    if (kept.submissions.insert(added.submission).second) kept.all.push_back(added);
     std::vector<std::string> names;
     for (const TeamStanding& t : teams) {
         if (std::find(found.begin(), found.end(), t.team.id) != found.end())
@@ -197,10 +199,13 @@ Reply Contests::submit(const ContestRecord& contest, const JsonFields& fields, c
     TeamRecord record;
     const auto identify = [&]() {
         const std::optional<TeamRecord> known = store_.team(contest.id, name);
-        if (known && !verifyHash(known->pinHash, pin->second)) {
-            failuresByAddress_.record(address);
-            failuresByTeam_.record(key);
-            return false;
+        if (known && !verifiedPins_.known(known->id, pin->second)) {
+            if (!verifyHash(known->pinHash, pin->second)) {
+                failuresByAddress_.record(address);
+                failuresByTeam_.record(key);
+                return false;
+            }
+            verifiedPins_.add(known->id, pin->second);
         }
         record = known ? *known : TeamRecord{0, 0, name, hashPin(pin->second), false};
         return true;
@@ -208,7 +213,9 @@ Reply Contests::submit(const ContestRecord& contest, const JsonFields& fields, c
     if (!identify()) return errorReply(403, "wrong PIN for this team");
 
     const Assignment assignment = assignmentOf(contest);
-    const GradedClass graded = gradeTexts({{name, bridge->second}}, settingsUnder(assignment));
+    // A run's tables are large: each server thread keeps one.
+    thread_local std::unique_ptr<BridgeRun> run = BridgeRun::create(AnalysisOptions{});
+    const GradedClass graded = gradeTexts({{name, bridge->second}}, settingsUnder(assignment), *run);
     const GradeRow& row = graded.rows[0];
     if (!row.readable) return errorReply(400, row.result);
 
@@ -225,13 +232,10 @@ Reply Contests::submit(const ContestRecord& contest, const JsonFields& fields, c
         id = store_.addSubmission(contest.id, record, s, bridge->second);
     }
     if (id <= 0) return errorReply(500, "the submission could not be stored");
+    verifiedPins_.add(record.id, pin->second);
     submissionsByTeam_.record(key);
-    {
-        std::lock_guard lock(designsMutex_);
-        designs_.emplace(id, row.design);
-    }
 
-    const std::vector<SubmissionRecord> all = store_.submissions(contest.id);
+    const std::vector<SubmissionRecord> all = store_.submissions(contest.id, false);
     const std::vector<TeamStanding> teams = standingsOf(store_.teams(contest.id), all);
     const TeamStanding* mine = findTeam(teams, record.id);
     Reply reply;
@@ -241,7 +245,7 @@ Reply Contests::submit(const ContestRecord& contest, const JsonFields& fields, c
     appendStringArray(o.key("rules"), row.brokenLimits);
     o.key("rank") += mine && mine->rank > 0 ? std::to_string(mine->rank) : "null";
     o.boolean("best", true, mine && mine->best && mine->best->id == id);
-    appendStringArray(o.key("similar_to"), similarTeams(row.design, record.id, teams, all));
+    appendStringArray(o.key("similar_to"), similarTeams(contest.id, {id, record.id, row.design}, teams, all));
     o.close();
     return reply;
 }

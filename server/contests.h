@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "grading/similarity.h"
@@ -63,10 +64,24 @@ class Contests {
     Reply report(const ContestRecord& contest);
     Reply files(const ContestRecord& contest);
 
+    // After a submission or a team is removed: the designs kept for comparing are read again.
+    void forgetDesigns(int64_t contest);
+
   private:
-    // The design of a stored submission, parsed once and kept.
-    std::optional<Design> designOfSubmission(int64_t id);
-    std::vector<std::string> similarTeams(const Design& design, int64_t team,
+    struct StoredDesign {
+        int64_t submission;
+        int64_t team;
+        Design design;
+    };
+    struct ContestDesigns {
+        bool loaded = false;  // every stored submission's design is in all
+        std::vector<StoredDesign> all;
+        std::unordered_set<int64_t> submissions;
+    };
+
+    // The shown names of the other teams with a submission the same as or near the new one,
+    // which joins the designs kept. On first use the contest's stored files are read.
+    std::vector<std::string> similarTeams(int64_t contest, const StoredDesign& added,
                                           const std::vector<TeamStanding>& teams,
                                           const std::vector<SubmissionRecord>& submissions);
 
@@ -74,6 +89,7 @@ class Contests {
     RateLimiter failuresByAddress_{10};  // wrong PINs from one address, whatever the team
     RateLimiter failuresByTeam_{10};     // wrong PINs for one team, from anywhere
     RateLimiter submissionsByTeam_{60};
+    VerifiedPins verifiedPins_;
     std::mutex designsMutex_;
-    std::unordered_map<int64_t, Design> designs_;
+    std::unordered_map<int64_t, ContestDesigns> designs_;  // by contest
 };

@@ -2,6 +2,7 @@
 // browser program and see the standings; the teacher approves names, watches and downloads.
 // Exit status: 0 done, 1 the data or a file could not be used, 2 the command line was wrong.
 #include <httplib.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -180,7 +181,15 @@ int serve(Store& store, const Arguments& a) {
         server = std::make_unique<httplib::Server>();
     }
     installRoutes(*server, state);
-    if (!server->bind_to_port(host, port)) {
+    // httplib listens with a queue of 5 connections; a class opening pages at once needs more,
+    // else connections wait a second for the retry or are reset. Listening again enlarges it.
+    int listener = -1;
+    server->set_socket_options([&listener](int sock) {
+        const int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        listener = sock;
+    });
+    if (!server->bind_to_port(host, port) || ::listen(listener, 1024) != 0) {
         std::fprintf(stderr, "trussmill-server: cannot listen on %s\n", a.listen.c_str());
         return kFileError;
     }

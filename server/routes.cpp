@@ -232,6 +232,7 @@ Reply removeTeam(Call& c) {
     const std::optional<TeamRecord> team = teamOfCall(c);
     if (!team) return errorReply(404, "no such team");
     c.state.store.removeTeam(team->id);
+    c.state.contests.forgetDesigns(c.contest->id);
     return okReply();
 }
 
@@ -239,6 +240,7 @@ Reply removeSubmission(Call& c) {
     const std::string& id = c.request.matches[2];
     if (id.size() > 18 || !c.state.store.removeSubmission(c.contest->id, std::stoll(id)))
         return errorReply(404, "no such submission");
+    c.state.contests.forgetDesigns(c.contest->id);
     return okReply();
 }
 

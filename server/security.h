@@ -32,6 +32,21 @@ constexpr size_t CLASS_CODE_LENGTH = 8;
 std::string randomClassCode();
 bool isClassCode(std::string_view text);
 
+// The PINs already verified against their Argon2id hash in this run, kept as keyed BLAKE2b tags
+// under a key drawn at start-up, so that a team's later submissions skip the slow hash. Thread-safe.
+class VerifiedPins {
+  public:
+    VerifiedPins();
+    bool known(int64_t team, std::string_view pin);
+    void add(int64_t team, std::string_view pin);
+
+  private:
+    std::string tag(std::string_view pin) const;
+    unsigned char key_[32];
+    std::mutex mutex_;
+    std::map<int64_t, std::string> tags_;
+};
+
 // Counts events per key over the last minute; thread-safe.
 class RateLimiter {
   public:

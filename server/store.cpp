@@ -18,9 +18,12 @@ const char* const kUpgrades[] = {
                          number INTEGER NOT NULL, name TEXT NOT NULL COLLATE NOCASE, pin_hash TEXT NOT NULL,
                          approved INTEGER NOT NULL DEFAULT 0, UNIQUE(contest, name), UNIQUE(contest, number));
        CREATE TABLE submission(id INTEGER PRIMARY KEY, team INTEGER NOT NULL REFERENCES team ON DELETE CASCADE,
-                               time_ms INTEGER NOT NULL, bridge TEXT NOT NULL, verdict TEXT NOT NULL,
-                               weight REAL NOT NULL, passed INTEGER NOT NULL, rules TEXT NOT NULL);
-       CREATE INDEX submission_team ON submission(team);)",
+                               time_ms INTEGER NOT NULL, verdict TEXT NOT NULL, weight REAL NOT NULL,
+                               passed INTEGER NOT NULL, rules TEXT NOT NULL);
+       CREATE INDEX submission_team ON submission(team);
+       -- The files apart, so that the standings read only the small rows.
+       CREATE TABLE bridge_file(submission INTEGER PRIMARY KEY REFERENCES submission ON DELETE CASCADE,
+                                text TEXT NOT NULL);)",
 };
 constexpr int kSchemaSteps = sizeof kUpgrades / sizeof kUpgrades[0];
 static_assert(kSchemaSteps == STORE_SCHEMA_VERSION);
@@ -92,7 +95,10 @@ std::unique_ptr<Store> Store::open(const std::string& path, std::string& error) 
     }
     std::unique_ptr<Store> store(new Store(db));
     sqlite3_busy_timeout(db, 5000);  // a backup or a second process holding the lock for a moment
-    if (!exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON;", error) ||
+    if (!exec(db,
+              "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON; "
+              "PRAGMA cache_size=-65536;",
+              error) ||
         !store->upgrade(error))
         return nullptr;
     return store;
@@ -252,7 +258,8 @@ int64_t Store::addSubmission(int64_t contest, TeamRecord& team, const Submission
     std::string error;
     if (!exec(db_, "BEGIN IMMEDIATE", error)) return -1;
     bool ok = true;
-    if (team.id == 0) {
+    const bool newTeam = team.id == 0;
+    if (newTeam) {
         Query q(
             prepare("INSERT INTO team(contest, number, name, pin_hash) VALUES(?1, "
                     "(SELECT coalesce(max(number), 0) + 1 FROM team WHERE contest = ?1), ?2, ?3) "
@@ -267,11 +274,10 @@ int64_t Store::addSubmission(int64_t contest, TeamRecord& team, const Submission
     int64_t id = 0;
     if (ok) {
         Query q(
-            prepare("INSERT INTO submission(team, time_ms, bridge, verdict, weight, passed, rules) "
-                    "VALUES(?, ?, ?, ?, ?, ?, ?) RETURNING id"));
+            prepare("INSERT INTO submission(team, time_ms, verdict, weight, passed, rules) "
+                    "VALUES(?, ?, ?, ?, ?, ?) RETURNING id"));
         if (q.bind(team.id)
                 .bind(s.timeMs)
-                .bind(bridge)
                 .bind(s.verdict)
                 .bind(s.weight)
                 .bind(int64_t{s.passed})
@@ -279,31 +285,41 @@ int64_t Store::addSubmission(int64_t contest, TeamRecord& team, const Submission
                 .row())
             id = q.integer(0);
     }
+    if (id != 0 && !Query(prepare("INSERT INTO bridge_file(submission, text) VALUES(?, ?)"))
+                        .bind(id)
+                        .bind(bridge)
+                        .done())
+        id = 0;
     if (id == 0 || !exec(db_, "COMMIT", error)) {
         exec(db_, "ROLLBACK", error);
-        if (team.id != 0 && !ok) team.id = 0;
+        if (newTeam) team.id = 0;
         return ok ? -1 : 0;
     }
     return id;
 }
 
-std::vector<SubmissionRecord> Store::submissions(int64_t contest) {
+std::vector<SubmissionRecord> Store::submissions(int64_t contest, bool details) {
     std::lock_guard lock(mutex_);
-    Query q(
-        prepare("SELECT s.id, s.team, s.time_ms, s.verdict, s.weight, s.passed, s.rules FROM submission s "
-                "JOIN team t ON t.id = s.team WHERE t.contest = ? ORDER BY s.time_ms, s.id"));
+    Query q(prepare(
+        details ? "SELECT s.id, s.team, s.time_ms, s.weight, s.passed, s.verdict, s.rules FROM submission s "
+                  "JOIN team t ON t.id = s.team WHERE t.contest = ? ORDER BY s.time_ms, s.id"
+                : "SELECT s.id, s.team, s.time_ms, s.weight, s.passed FROM submission s "
+                  "JOIN team t ON t.id = s.team WHERE t.contest = ? ORDER BY s.time_ms, s.id"));
     q.bind(contest);
     std::vector<SubmissionRecord> all;
     while (q.row()) {
-        all.push_back(
-            {q.integer(0), q.integer(1), q.integer(2), q.text(3), q.real(4), q.integer(5) != 0, q.text(6)});
+        all.push_back({q.integer(0), q.integer(1), q.integer(2), {}, q.real(3), q.integer(4) != 0, {}});
+        if (details) {
+            all.back().verdict = q.text(5);
+            all.back().rules = q.text(6);
+        }
     }
     return all;
 }
 
 std::string Store::bridgeText(int64_t submission) {
     std::lock_guard lock(mutex_);
-    Query q(prepare("SELECT bridge FROM submission WHERE id = ?"));
+    Query q(prepare("SELECT text FROM bridge_file WHERE submission = ?"));
     return q.bind(submission).row() ? q.text(0) : std::string();
 }
 

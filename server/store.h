@@ -93,7 +93,8 @@ class Store {
     // or 0 when the team was added meanwhile under the same name (the caller tries again).
     int64_t addSubmission(int64_t contest, TeamRecord& team, const SubmissionRecord& submission,
                           std::string_view bridge);
-    std::vector<SubmissionRecord> submissions(int64_t contest);  // by time, then id
+    // By time, then id; without the verdicts and rules unless details.
+    std::vector<SubmissionRecord> submissions(int64_t contest, bool details = true);
     std::string bridgeText(int64_t submission);
     bool removeSubmission(int64_t contest, int64_t submission);  // false when not in the contest
 
