@@ -21,6 +21,9 @@ button{padding:3px 12px;margin:2px}
 .error{color:#9b1010;min-height:1.4em}
 .pending{color:#7a6400}
 .code{font:700 22px/1.2 ui-monospace,monospace;letter-spacing:2px}
+.panel h2{margin-top:0}summary{font-weight:600;cursor:pointer}
+table.standings{max-width:760px}table.standings td:first-child{width:4em}
+table.standings th:nth-child(3){text-align:right}
 )";
 
 const char kTeacherBody[] = R"(<h1>Trussmill contests</h1>
@@ -32,13 +35,6 @@ const char kTeacherBody[] = R"(<h1>Trussmill contests</h1>
  <button>Log in</button>
 </form>
 <div id="main" hidden>
- <form id="create" class="panel">
-  <h2>New contest</h2>
-  <p>Choose an assignment file (.trussmill-assignment) or paste its text.</p>
-  <input type="file" id="file" accept=".trussmill-assignment,text/plain">
-  <textarea id="assignment" placeholder="title = Spring bridge contest"></textarea>
-  <button>Create contest</button>
- </form>
  <div class="panel">
   <label>Contest <select id="contests"></select></label>
   <button id="logout" type="button">Log out</button>
@@ -55,6 +51,13 @@ const char kTeacherBody[] = R"(<h1>Trussmill contests</h1>
   <table><thead><tr><th>Id</th><th>Team</th><th>Time</th><th>Verdict</th><th>Weight (kips)</th><th></th></tr></thead>
    <tbody id="submissions"></tbody></table>
  </div>
+ <details class="panel" id="new"><summary>New contest</summary>
+ <form id="create">
+  <p>Choose an assignment file (.trussmill-assignment) or paste its text.</p>
+  <input type="file" id="file" accept=".trussmill-assignment,text/plain">
+  <textarea id="assignment" placeholder="title = Spring bridge contest"></textarea>
+  <button>Create contest</button>
+ </form></details>
 </div>
 <p class="error" id="error" role="alert"></p>
 )";
@@ -111,6 +114,7 @@ async function loadContests(select) {
     const option = new Option(c.title + ' (' + c.code + (c.closed ? ', closed' : '') + ')', c.code);
     list.add(option);
   }
+  $('new').open = contests.length === 0;
   if (select) list.value = select;
   else if (current && contests.some(c => c.code === current)) list.value = current;
   current = list.value;
@@ -239,7 +243,8 @@ std::string standingsPageHtml(const ContestRecord& contest) {
         "</span>" + (contest.closed ? " &mdash; the contest is closed" : "") +
         ". <a href=\"/?contest=" + contest.code + "#contest=" + contest.code +
         "\">Open Trussmill to design and submit your bridge</a></p>\n"
-        "<table><thead><tr><th>Rank</th><th>Team</th><th>Weight (kips)</th><th>Submitted</th></tr>"
+        "<table class=\"standings\"><thead><tr><th>Rank</th><th>Team</th><th>Weight "
+        "(kips)</th><th>Submitted</th></tr>"
         "</thead><tbody id=\"standings\"></tbody></table>\n<p class=\"sub\" id=\"updated\"></p>\n";
     return page(title + " &mdash; standings", " data-code=\"" + contest.code + "\"", body, kStandingsScript);
 }
