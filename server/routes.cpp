@@ -111,7 +111,8 @@ Reply login(Call& c) {
         return errorReply(401, "wrong name or password");
     }
     const std::string id = randomToken(), csrf = randomToken();
-    if (!c.state.store.addSession(tokenHash(id), teacher->id, csrf, nowMs()))
+    if (!c.state.store.addSession(tokenHash(id), teacher->id, csrf, nowMs(),
+                                  nowMs() - kSessionHours * 3600 * 1000))
         return errorReply(500, "the session could not be stored");
     c.response->set_header("Set-Cookie", sessionCookie(c, id, false));
     Reply reply;

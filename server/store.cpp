@@ -14,10 +14,11 @@ const char* const kUpgrades[] = {
        CREATE TABLE contest(id INTEGER PRIMARY KEY, code TEXT NOT NULL UNIQUE,
                             teacher INTEGER NOT NULL REFERENCES teacher ON DELETE CASCADE,
                             title TEXT NOT NULL, assignment TEXT NOT NULL, closed INTEGER NOT NULL DEFAULT 0);
-       CREATE TABLE team(id INTEGER PRIMARY KEY, contest INTEGER NOT NULL REFERENCES contest ON DELETE CASCADE,
+       -- Team and submission ids are never reused: the server keeps verified PINs and designs by id.
+       CREATE TABLE team(id INTEGER PRIMARY KEY AUTOINCREMENT, contest INTEGER NOT NULL REFERENCES contest ON DELETE CASCADE,
                          number INTEGER NOT NULL, name TEXT NOT NULL COLLATE NOCASE, pin_hash TEXT NOT NULL,
                          approved INTEGER NOT NULL DEFAULT 0, UNIQUE(contest, name), UNIQUE(contest, number));
-       CREATE TABLE submission(id INTEGER PRIMARY KEY, team INTEGER NOT NULL REFERENCES team ON DELETE CASCADE,
+       CREATE TABLE submission(id INTEGER PRIMARY KEY AUTOINCREMENT, team INTEGER NOT NULL REFERENCES team ON DELETE CASCADE,
                                time_ms INTEGER NOT NULL, verdict TEXT NOT NULL, weight REAL NOT NULL,
                                passed INTEGER NOT NULL, rules TEXT NOT NULL);
        CREATE INDEX submission_team ON submission(team);
@@ -159,8 +160,10 @@ std::optional<TeacherRecord> Store::teacher(std::string_view name) {
     return TeacherRecord{q.integer(0), q.text(1), q.text(2)};
 }
 
-bool Store::addSession(std::string_view idHash, int64_t teacher, std::string_view csrf, int64_t nowMs) {
+bool Store::addSession(std::string_view idHash, int64_t teacher, std::string_view csrf, int64_t nowMs,
+                       int64_t expiredBeforeMs) {
     std::lock_guard lock(mutex_);
+    Query(prepare("DELETE FROM session WHERE created_ms < ?")).bind(expiredBeforeMs).done();
     return Query(prepare("INSERT INTO session(id_hash, teacher, csrf, created_ms) VALUES(?, ?, ?, ?)"))
         .bind(idHash)
         .bind(teacher)

@@ -71,8 +71,10 @@ class Store {
     bool setTeacher(std::string_view name, std::string_view passwordHash);
     std::optional<TeacherRecord> teacher(std::string_view name);
 
-    // Sessions are found by a hash of the id the cookie carries.
-    bool addSession(std::string_view idHash, int64_t teacher, std::string_view csrf, int64_t nowMs);
+    // Sessions are found by a hash of the id the cookie carries. Adding one removes those created
+    // before expiredBeforeMs.
+    bool addSession(std::string_view idHash, int64_t teacher, std::string_view csrf, int64_t nowMs,
+                    int64_t expiredBeforeMs);
     std::optional<SessionRecord> session(std::string_view idHash, int64_t notBeforeMs);
     void removeSession(std::string_view idHash);
 
