@@ -75,12 +75,14 @@ std::string defaultDataDir() {
 std::string defaultSiteDir() {
     std::error_code error;
     const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (error) return {};
     const fs::path candidates[] = {
         self.parent_path().parent_path() / "share/trussmill/site",
         self.parent_path().parent_path().parent_path() / "web/site",
     };
     for (const fs::path& dir : candidates) {
-        if (!error && fs::is_regular_file(dir / "index.html", error)) return dir.string();
+        std::error_code missing;
+        if (fs::is_regular_file(dir / "index.html", missing)) return dir.string();
     }
     return {};
 }

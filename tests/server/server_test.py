@@ -6,6 +6,7 @@ import http.client
 import io
 import json
 import os
+import shutil
 import signal
 import socket
 import sqlite3
@@ -56,10 +57,10 @@ class Server:
             self.port = s.getsockname()[1]
         self.process = None
 
-    def start(self):
+    def start(self, binary=SERVER):
+        site = ["--site", self.site] if self.site else []
         self.process = subprocess.Popen(
-            [SERVER, "--data", self.data, "--site", self.site, "--listen", "127.0.0.1:%d" % self.port],
-            stdout=subprocess.DEVNULL)
+            [binary, "--data", self.data, "--listen", "127.0.0.1:%d" % self.port] + site, stdout=subprocess.DEVNULL)
         for _ in range(200):
             try:
                 socket.create_connection(("127.0.0.1", self.port), timeout=1).close()
@@ -150,6 +151,15 @@ def main():
         code = happy_path(server)
         kill_and_restart(server, data, work)  # before the wrong PINs hold up this address
         hostile(server, code, work)
+        server.stop()
+        # Without --site, a build's server serves the browser build beside it (build/web/site).
+        tree = os.path.join(work, "tree")
+        os.makedirs(os.path.join(tree, "release", "server"))
+        shutil.copytree(site, os.path.join(tree, "web", "site"))
+        shutil.copy(SERVER, os.path.join(tree, "release", "server"))
+        server = Server(data, None)
+        server.start(os.path.join(tree, "release", "server", os.path.basename(SERVER)))
+        check(server.request("GET", "/")[2].startswith(b"<!DOCTYPE html><title>Trussmill"), "the default site")
         server.stop()
     finally:
         if server.process.poll() is None:
