@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/grade.h"
-#include "cli/lighten.h"
-#include "cli/similarity.h"
+#include "grading/grade.h"
+#include "grading/lighten.h"
+#include "grading/similarity.h"
 #include "tests/analysis/analysis_bridges.h"
 #include "tests/support/bridge_edits.h"
 

@@ -6,11 +6,11 @@
 #include <filesystem>
 
 #include "analysis/member_evaluation.h"
-#include "cli/instability.h"
 #include "cli/png_file.h"
 #include "files/file_paths.h"
 #include "files/text_output.h"
 #include "grading/force_chart.h"
+#include "grading/instability.h"
 
 namespace {
 

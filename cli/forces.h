@@ -4,14 +4,10 @@
 
 #include <string>
 
-#include "cli/bridge_run.h"
-#include "cli/command_result.h"
+#include "grading/bridge_run.h"
+#include "grading/command_result.h"
 #include "grading/force_table.h"
 
-// From a run that was calculated and found stable; member 0 takes every member.
-inline ForceTable forceTableOf(const BridgeRun& run, int member) {
-    return forceTableOf(run.model, run.results, run.options, member);
-}
 // The forces command: calculates the loaded run and writes the table to outPath, as CSV, SVG or
 // PNG by its extension (any case). A bridge the check stops or the analysis finds unstable is
 // refused with the reason; so is a member number the bridge does not have (a usage error).

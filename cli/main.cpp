@@ -9,11 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/bridge_run.h"
-#include "cli/class_report.h"
 #include "cli/forces.h"
-#include "cli/grade.h"
-#include "cli/lighten.h"
 #include "cli/print_pdf.h"
 #include "cli/render.h"
 #include "cli/replay.h"
@@ -21,6 +17,10 @@
 #include "display/result_views.h"
 #include "files/dxf_export.h"
 #include "files/vrml_export.h"
+#include "grading/bridge_run.h"
+#include "grading/class_report.h"
+#include "grading/grade.h"
+#include "grading/lighten.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "cli/bridge_run.h"
+#include "grading/bridge_run.h"
 #include "platform/shell.h"
 
 // The local date and time now, as the program's report date.

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "cli/bridge_run.h"
+#include "grading/bridge_run.h"
 
 // What the picture shows: the Build mode's board, or Review's after Calculate, plain or with the
 // views of the Display menu.

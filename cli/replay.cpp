@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "app/program.h"
-#include "cli/json_writer.h"
 #include "cli/png_file.h"
 #include "cli/replay_events.h"
 #include "cli/replay_script.h"
 #include "files/file_paths.h"
+#include "grading/json_writer.h"
 #include "platform/headless/headless_shell.h"
 #include "platform/user_files.h"
 #include "resources/embedded_resources.h"

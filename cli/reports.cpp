@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "analysis/member_evaluation.h"
-#include "cli/json_writer.h"
 #include "display/member_table.h"
 #include "files/text_output.h"
+#include "grading/json_writer.h"
 #include "model/format_significant.h"
 
 namespace {
@@ -61,12 +61,6 @@ void appendMemberRows(std::string& out, const BridgeModel& model) {
 }
 
 }  // namespace
-
-std::string verdictOf(const BridgeRun& run) {
-    if (run.check != nullptr) return run.check;
-    if (run.results.bridgeUnstable) return "unstable";
-    return run.results.bridgeFailed ? "failed" : "passed";
-}
 
 std::string textReport(const BridgeRun& run) {
     const BridgeModel& model = run.model;

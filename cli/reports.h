@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli/bridge_run.h"
+#include "grading/bridge_run.h"
 
 // Verdict, weight, deflection, overall efficiency and one row per member, laid out like the
 // printed results report.
@@ -12,9 +12,6 @@ std::string textReport(const BridgeRun& run);
 
 // The whole run as one JSON object (see --help for its fields); numbers round-trip as doubles.
 std::string jsonReport(const BridgeRun& run);
-
-// "passed", "failed", "unstable", or the message that stopped Calculate.
-std::string verdictOf(const BridgeRun& run);
 
 // The member table (display/member_table.h) of a calculated run: as the program's table shows it,
 // tab-separated with a heading line; or its fields as CSV or as a JSON array (see --help).

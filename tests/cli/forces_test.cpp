@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "grading/chart_canvas.h"
-#include "grading/force_chart.h"
 #include "cli/forces.h"
 #include "files/bridge_file.h"
+#include "grading/chart_canvas.h"
+#include "grading/force_chart.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/test_bridges.h"
 

@@ -1,7 +1,7 @@
 // The lightest-sizes search: the result passes by an analysis of its own, is never heavier than
 // a passing input, cannot lose one more size anywhere, and an exhaustive search over the sizes of
 // four members finds nothing lighter; geometries no sizes can save are refused and left alone.
-#include "cli/lighten.h"
+#include "grading/lighten.h"
 
 #include <gtest/gtest.h>
 

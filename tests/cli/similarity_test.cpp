@@ -1,7 +1,7 @@
 // Copied designs: renumbered, mirrored and slightly edited copies of the sample bridges are found,
 // different designs are not, and the indexed search finds exactly the pairs a one-by-one
 // comparison of every pair finds.
-#include "cli/similarity.h"
+#include "grading/similarity.h"
 
 #include <gtest/gtest.h>
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "files/file_paths.h"
+#include "grading/grade.h"
 #include "tests/analysis/analysis_bridges.h"
 #include "tests/support/bridge_edits.h"
 #include "tests/support/cli_run.h"
@@ -178,6 +180,32 @@ TEST(TeacherTools, GradeUnderAnAssignment) {
     EXPECT_EQ(typo.err,
               "trussmill-cli: " + dir + "/typo.trussmill-assignment: line 3: unknown key 'max_wieght'\n");
     EXPECT_TRUE(typo.out.empty());
+
+    // Graded from the files' texts in memory, as the contest server does, the class comes out the
+    // same: results, limits, standings, copies and order.
+    Assignment assignment;
+    AnalysisOptions options;
+    ASSERT_TRUE(readAssignmentFor(rules, AnalysisOptions{}, assignment, options).error.empty());
+    GradeSettings settings;
+    settings.assignment = &assignment;
+    settings.options = options;
+    settings.ranked = true;
+    const std::vector<std::string> files = collectBridgeFiles({cls});
+    std::vector<BridgeText> texts;
+    for (const std::string& file : files) {
+        texts.push_back({file, {}});
+        ASSERT_TRUE(readWholeFile(file.c_str(), texts.back().text, 1u << 20));
+    }
+    const GradedClass fromFiles = gradeClass(files, settings), fromTexts = gradeTexts(texts, settings);
+    ASSERT_EQ(fromTexts.rows.size(), files.size());
+    EXPECT_EQ(fromTexts.order, fromFiles.order);
+    for (size_t k = 0; k < files.size(); ++k) {
+        const GradeRow &t = fromTexts.rows[k], &f = fromFiles.rows[k];
+        EXPECT_EQ(t.file + t.result + rulesText(t), f.file + f.result + rulesText(f));
+        EXPECT_EQ(t.weight, f.weight);
+        EXPECT_EQ(t.standing, f.standing);
+        EXPECT_EQ(t.similar.size(), f.similar.size());
+    }
 
     // The class page is written whole or not at all.
     const CliRun page = cli("grade --html " + dir + "/none/page.html " + cls);

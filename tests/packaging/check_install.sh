@@ -57,7 +57,7 @@ convert "$source/resources/pictures/RcIconQXWIN.bmp" "$work/art32.png"
 same_pixels "$work/art32.png" "$icons/32x32/apps/trussmill.png" || problem "the 32 px icon is not the icon art"
 
 # ---- The manual pages: clean for man and groff, of this version, and in step with the tool.
-for page in trussmill trussmill-cli; do
+for page in trussmill trussmill-cli trussmill-server; do
   file=$share/man/man1/$page.1.gz
   warnings=$(MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
   [ -z "$warnings" ] || problem "man --warnings $page: $warnings"
@@ -88,6 +88,20 @@ for status in 0 1 2; do
   sed -n '/^\.SH EXIT STATUS/,/^\.SH [^E]/p' <<<"$cli_page" | grep -qx "\.B $status" ||
     problem "trussmill-cli(1) does not describe exit status $status"
 done
+# The same for the server: its commands, its options, its exit statuses and its service.
+server_page=$(zcat "$share/man/man1/trussmill-server.1.gz" | sed 's/\\-/-/g')
+usage=$("$prefix/bin/trussmill-server" --help)
+for word in add-teacher backup $(grep -o -- '--[a-z][a-z-]*' <<<"$usage" | sort -u); do
+  grep -qw -- "$word" <<<"$server_page" || problem "trussmill-server(1) does not mention $word"
+done
+for status in 0 1 2; do
+  sed -n '/^\.SH EXIT STATUS/,/^\.SH [^E]/p' <<<"$server_page" | grep -qx "\.B $status" ||
+    problem "trussmill-server(1) does not describe exit status $status"
+done
+[ "$("$prefix/bin/trussmill-server" --version)" = "trussmill-server $version" ] ||
+  problem "trussmill-server --version says '$("$prefix/bin/trussmill-server" --version)'"
+grep -q "^ExecStart=/usr/bin/trussmill-server " "$prefix/lib/systemd/system/trussmill-server.service" ||
+  problem "the service does not start /usr/bin/trussmill-server"
 
 # ---- The bridge file's type, as a file manager finds it once the prefix's MIME database is
 # built: by either spelling of the extension, and by the first word of a file without one.

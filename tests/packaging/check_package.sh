@@ -48,7 +48,7 @@ awk '$2 != "root/root" || $6 !~ /^\.\/usr\// { print; bad = 1 } END { exit bad }
   problem "entries outside /usr or not owned by root"
 
 dpkg-deb --extract "$deb" "$work/root"
-for binary in trussmill trussmill-cli; do
+for binary in trussmill trussmill-cli trussmill-server; do
   file "$work/root/usr/bin/$binary" | grep -q ', stripped' || problem "$binary is not stripped"
 done
 

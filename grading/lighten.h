@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/bridge_run.h"
-#include "cli/command_result.h"
+#include "grading/bridge_run.h"
+#include "grading/command_result.h"
 
 struct LightenResult {
     bool found = false;  // the run holds, analysed, sizes with which the bridge passes

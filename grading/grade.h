@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "analysis/analysis.h"
-#include "cli/command_result.h"
-#include "cli/similarity.h"
 #include "files/assignment_file.h"
+#include "grading/command_result.h"
+#include "grading/similarity.h"
 
 // The files to grade, in the order given; a folder stands for every .BRG file under it (any
 // case), sorted by path. Names that do not exist are kept, so that they get a row of their own.
@@ -60,6 +60,7 @@ struct GradeRow {
     // bridge the force chart of its worst member as an SVG document.
     std::string drawing;
     std::string worstChart;
+    Design design;  // of a readable file, for comparing it with bridges graded later
 };
 
 struct GradedClass {
@@ -71,6 +72,18 @@ struct GradedClass {
 // Reads and analyses every file. Ranked, the order is by standing, then by weight (lightest first),
 // then by the order of the files; unreadable files keep theirs, last.
 GradedClass gradeClass(const std::vector<std::string>& files, const GradeSettings& settings);
+
+// A bridge file's text held in memory, graded under a label that stands for its path.
+struct BridgeText {
+    std::string label;
+    std::string text;
+};
+
+// gradeClass for texts instead of files: the label is each row's file and its bridge's name.
+GradedClass gradeTexts(const std::vector<BridgeText>& texts, const GradeSettings& settings);
+// The same in a run the caller keeps for the next texts (its options become the settings').
+struct BridgeRun;
+GradedClass gradeTexts(const std::vector<BridgeText>& texts, const GradeSettings& settings, BridgeRun& run);
 
 // Writes one row per file to out, as a table, CSV or a JSON array, in the class's order. A file
 // that could not be read has a row with the reason. Under an assignment every row says "ok" or

@@ -1,5 +1,5 @@
 // The instability causes of the analysis as sentences.
-#include "cli/instability.h"
+#include "grading/instability.h"
 
 #include "files/text_output.h"
 

@@ -2,7 +2,7 @@
 // drawings and charts as inline SVG, and a few lines of script that only add sorting by column;
 // without the script the rows stay in the class's order. Text from files and paths is escaped
 // here; the charts escape their own.
-#include "cli/class_report.h"
+#include "grading/class_report.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,7 @@
 // Calculate without a window: the same steps in the same order as the menu command.
-#include "cli/bridge_run.h"
+#include "grading/bridge_run.h"
+
+#include <algorithm>
 
 #include "model/model_outcome.h"
 #include "model/validation.h"
@@ -15,14 +17,29 @@ std::unique_ptr<BridgeRun> BridgeRun::create(const AnalysisOptions& options) {
     return run;
 }
 
-BridgeFileResult BridgeRun::load(const char* path) {
+void BridgeRun::clear() {
     initBridgeModel(model);
     results = AnalysisResults{};
     deflection.caseCount = 0;
     mechanismFound = false;
     check = nullptr;
     analysed = false;
+}
+
+BridgeFileResult BridgeRun::load(const char* path) {
+    clear();
     return loadBridgeFile(path, model, sizes);
+}
+
+BridgeFileResult BridgeRun::loadText(std::string_view text, std::string_view name) {
+    clear();
+    const BridgeFileResult r = readBridgeText(text, model, sizes);
+    if (r.ok()) {
+        const size_t n = std::min(name.size(), sizeof model.bridgeName - 1);
+        name.copy(model.bridgeName, n);
+        model.bridgeName[n] = '\0';
+    }
+    return r;
 }
 
 void BridgeRun::calculate() {
@@ -50,4 +67,10 @@ int BridgeRun::worstMember() const {
         if (worst == 0 || model.members[i].forceRatio > model.members[worst].forceRatio) worst = i;
     }
     return worst;
+}
+
+std::string verdictOf(const BridgeRun& run) {
+    if (run.check != nullptr) return run.check;
+    if (run.results.bridgeUnstable) return "unstable";
+    return run.results.bridgeFailed ? "failed" : "passed";
 }

@@ -1,7 +1,7 @@
 // The grade command. One run is allocated and reused for every file, so grading a folder of a
 // thousand bridges costs little more than the analyses themselves; each file leaves its row and
 // its design behind, and the designs are compared once all are in.
-#include "cli/grade.h"
+#include "grading/grade.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,15 +10,13 @@
 #include <string_view>
 
 #include "analysis/member_evaluation.h"
-#include "cli/bridge_run.h"
-#include "cli/bridge_svg.h"
-#include "cli/forces.h"
-#include "cli/json_writer.h"
-#include "cli/lighten.h"
-#include "cli/reports.h"
-#include "cli/similarity.h"
 #include "files/file_paths.h"
+#include "grading/bridge_run.h"
+#include "grading/bridge_svg.h"
 #include "grading/force_chart.h"
+#include "grading/json_writer.h"
+#include "grading/lighten.h"
+#include "grading/similarity.h"
 #include "model/format_significant.h"
 
 namespace fs = std::filesystem;
@@ -246,16 +244,20 @@ std::vector<std::string> collectBridgeFiles(const std::vector<std::string>& argu
     return files;
 }
 
-GradedClass gradeClass(const std::vector<std::string>& files, const GradeSettings& settings) {
-    auto run = BridgeRun::create(settings.options);
+namespace {
+
+// Grades count bridges, the n-th loaded into the run by load(n, run) and named by fileOf(n).
+template <typename File, typename Load>
+GradedClass gradeEach(size_t count, File fileOf, Load load, const GradeSettings& settings, BridgeRun* run) {
+    run->options = settings.options;
     GradedClass graded;
     std::vector<GradeRow>& rows = graded.rows;
     std::vector<Design> designs;
     std::vector<int> rowOfDesign;
-    for (size_t n = 0; n < files.size(); ++n) {
-        const std::string& file = files[n];
-        if (settings.progress) std::fprintf(stderr, "\rgrading %zu of %zu", n + 1, files.size());
-        const BridgeFileResult loaded = run->load(file.c_str());
+    for (size_t n = 0; n < count; ++n) {
+        const std::string& file = fileOf(n);
+        if (settings.progress) std::fprintf(stderr, "\rgrading %zu of %zu", n + 1, count);
+        const BridgeFileResult loaded = load(n, *run);
         if (!loaded.ok()) {
             ++graded.unreadable;
             GradeRow r;
@@ -269,6 +271,7 @@ GradedClass gradeClass(const std::vector<std::string>& files, const GradeSetting
         run->calculate();
         rows.push_back(rowOf(file, *run));
         GradeRow& r = rows.back();
+        r.design = designs.back();
         if (settings.assignment) {
             r.brokenLimits = brokenLimits(*settings.assignment, run->model);
             if (r.standing == Standing::PassedWithinRules && !r.brokenLimits.empty())
@@ -303,6 +306,26 @@ GradedClass gradeClass(const std::vector<std::string>& files, const GradeSetting
         });
     }
     return graded;
+}
+
+}  // namespace
+
+GradedClass gradeClass(const std::vector<std::string>& files, const GradeSettings& settings) {
+    return gradeEach(
+        files.size(), [&](size_t n) -> const std::string& { return files[n]; },
+        [&](size_t n, BridgeRun& run) { return run.load(files[n].c_str()); }, settings,
+        BridgeRun::create(settings.options).get());
+}
+
+GradedClass gradeTexts(const std::vector<BridgeText>& texts, const GradeSettings& settings) {
+    return gradeTexts(texts, settings, *BridgeRun::create(settings.options));
+}
+
+GradedClass gradeTexts(const std::vector<BridgeText>& texts, const GradeSettings& settings, BridgeRun& run) {
+    return gradeEach(
+        texts.size(), [&](size_t n) -> const std::string& { return texts[n].label; },
+        [&](size_t n, BridgeRun& run) { return run.loadText(texts[n].text, texts[n].label); }, settings,
+        &run);
 }
 
 void printGrades(const GradedClass& graded, const GradeSettings& settings, FILE* out) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "cli/command_result.h"
-#include "cli/grade.h"
+#include "grading/command_result.h"
+#include "grading/grade.h"
 
 // The page for a class graded with pictures: the assignment's title and rules when there is one,
 // a table of every file in the class's order (rows "file-N", N the file's place among those

@@ -1,7 +1,7 @@
 // Finding same and near designs. Same: one canonical form per design (the smaller of its two
 // views), sorted, so equal forms sit side by side. Near: designs are indexed by the parts an edit
 // of the allowed size cannot all touch, and only designs sharing such a part are compared.
-#include "cli/similarity.h"
+#include "grading/similarity.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // The bridge drawing of the class page. A flipping group turns board feet (y up) into SVG's
 // y-down units; the viewBox takes in every joint, the span and the supports below it.
-#include "cli/bridge_svg.h"
+#include "grading/bridge_svg.h"
 
 #include <algorithm>
 #include <cmath>

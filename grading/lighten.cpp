@@ -1,15 +1,15 @@
 // The lightest-sizes search. Every trial is a full analysis by the program's own engine, so a
 // bridge the search keeps passes exactly as Calculate would judge it; sizes live in a fixed array
 // indexed like the members.
-#include "cli/lighten.h"
+#include "grading/lighten.h"
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
 #include "analysis/member_evaluation.h"
-#include "cli/instability.h"
 #include "files/text_output.h"
+#include "grading/instability.h"
 #include "model/format_significant.h"
 #include "model/model_outcome.h"
 #include "model/validation.h"

@@ -1,5 +1,5 @@
 // The JSON writer's escaping and number format.
-#include "cli/json_writer.h"
+#include "grading/json_writer.h"
 
 #include <cmath>
 
@@ -39,6 +39,31 @@ void jsonString(std::string& out, const char* text) {
                     out += static_cast<char>(*p);
                 }
         }
+    }
+    out += '"';
+}
+
+void jsonUtf8(std::string& out, std::string_view text) {
+    out += '"';
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const size_t n = utf8Length(text, i);
+        if (n == 0) {
+            out += "\\ufffd";
+            i += 1;
+            continue;
+        }
+        if (n > 1) {
+            out.append(text, i, n);
+        } else if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F || c == '<' || c == '>' || c == '&') {
+            appendFormat(out, "\\u%04x", c);
+        } else {
+            out += static_cast<char>(c);
+        }
+        i += n;
     }
     out += '"';
 }
