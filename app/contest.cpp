@@ -84,8 +84,13 @@ std::string contestAnswerText(const ContestAnswer& answer) {
             "\nNot ranked yet: a team is ranked once the teacher approves its name and it has a passing "
             "design within the rules.";
     }
-    text += answer.best ? "\nThis is your team's best design so far."
-                        : "\nYour team's best design is an earlier one.";
+    if (answer.best) {
+        text += "\nThis is your team's best design so far.";
+    } else if (answer.verdict == "passed" && answer.brokenRules.empty()) {
+        text += "\nYour team's best design is still an earlier one.";
+    } else {
+        text += "\nOnly a design that passes within the rules counts for the standings.";
+    }
     if (!answer.similarTo.empty())
         text += "\nThe same or nearly the same design as: " + joined(answer.similarTo) + ".";
     return text;

@@ -263,6 +263,16 @@ Reply standingsPage(Call& c) {
     return htmlReply(standingsPageHtml(*c.contest));
 }
 
+// What the browser program asks to know that a contest server served it, and may submit here.
+Reply serverInfo(Call&) {
+    Reply reply;
+    JsonObject o(reply.body);
+    o.utf8("server", "trussmill-server");
+    o.utf8("version", TRUSSMILL_VERSION);
+    o.close();
+    return reply;
+}
+
 Reply programForContest(Call& c) {
     c.response->set_redirect("/?contest=" + c.contest->code + "#contest=" + c.contest->code);
     Reply reply;
@@ -272,6 +282,7 @@ Reply programForContest(Call& c) {
 
 // The table of routes. Captures: a class code, then a team's number or a submission's id.
 const Route kRoutes[] = {
+    {"GET", "/api/", Access::Anyone, false, serverInfo},
     {"POST", "/api/login", Access::Anyone, false, login},
     {"POST", "/api/logout", Access::TeacherChange, false, logout},
     {"GET", "/api/session", Access::Teacher, false, sessionInfo},

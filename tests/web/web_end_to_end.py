@@ -1041,8 +1041,11 @@ def contest_in_the_browser(server_binary):
     submit from the program through File / Submit to Contest... (the second a renumbered copy of
     the first's bridge, and once with a wrong PIN), the teacher approves both names, and the class's
     standings and the teacher's report show both teams with the copy flagged."""
-    sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "server"))
+    tests = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    sys.path.insert(0, os.path.join(tests, "server"))
+    saved, sys.argv = sys.argv, [sys.argv[0], server_binary, os.path.dirname(tests)]  # the server test's own
     from server_test import Server, add_teacher, renumbered  # noqa: E402
+    sys.argv = saved
     data = os.path.join(OUT, "contest-data")
     shutil.rmtree(data, ignore_errors=True)
     os.makedirs(data)
@@ -1061,8 +1064,7 @@ def contest_in_the_browser(server_binary):
         teacher.type_text("correct horse battery")
         teacher.key("Return")
         teacher.wait_until("!document.getElementById('main').hidden", 20, "the teacher's contests")
-        with open(os.path.join(SITE, "examples", "contest.trussmill-assignment")) as f:
-            teacher.evaluate(f"document.getElementById('assignment').value = {json.dumps(f.read())}")
+        teacher.evaluate("document.getElementById('assignment').value = 'title = Week 5 <contest>\\nmax_weight = 150\\n'")
         teacher.evaluate("document.querySelector('#create button').click()")
         code = teacher.wait_until("document.getElementById('code').textContent", 20, "the class code")
         no_violations(teacher, "on the teacher's page")
@@ -1119,10 +1121,14 @@ def contest_in_the_browser(server_binary):
         browser.send("Target.closeTarget", {"targetId": second.target})
 
         # The teacher approves both names; the class sees both teams, the teacher's report the copy.
-        for _ in range(2):
-            teacher.evaluate("(() => { const b = [...document.querySelectorAll('#teams button')]"
-                             ".find((b) => b.textContent === 'Approve'); if (b) b.click(); })()")
-            time.sleep(0.5)
+        teacher.navigate(root + "/teacher")
+        approve = "[...document.querySelectorAll('#teams button')].filter((b) => b.textContent === 'Approve')"
+        for left in (2, 1):
+            teacher.wait_until(f"{approve}.length === {left}", 20, f"{left} team(s) to approve")
+            teacher.evaluate(f"{approve}[0].click()")
+        teacher.wait_until(f"{approve}.length === 0", 20, "both teams approved")
+        with open(os.path.join(OUT, "contest-teacher.png"), "wb") as f:
+            f.write(teacher.screenshot())
         teacher.navigate(f"{root}/c/{code}")
         rows = teacher.wait_until("(() => { const r = [...document.querySelectorAll('#standings tr')]"
                                   ".map((r) => r.cells[1].textContent); return r.length === 2 && r; })()", 20,
@@ -1130,6 +1136,8 @@ def contest_in_the_browser(server_binary):
         if sorted(rows) != ["Copycats <b>", "Span Masters"]:
             fail(f"the standings show {rows}")
         no_violations(teacher, "on the class's standings")
+        with open(os.path.join(OUT, "contest-standings.png"), "wb") as f:
+            f.write(teacher.screenshot())
         teacher.navigate(f"{root}/teacher/contests/{code}/report")
         report = teacher.wait_until("document.readyState === 'complete' && document.body.innerHTML", 20, "the report")
         if "Copycats &lt;b&gt;" not in report or "Span Masters" not in report or "file-2" not in report or \
