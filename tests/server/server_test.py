@@ -10,6 +10,7 @@ import shutil
 import signal
 import socket
 import sqlite3
+import ssl
 import subprocess
 import sys
 import tempfile
@@ -152,6 +153,7 @@ def main():
         kill_and_restart(server, data, work)  # before the wrong PINs hold up this address
         hostile(server, code, work)
         server.stop()
+        tls(data, site, work)
         # Without --site, a build's server serves the browser build beside it (build/web/site).
         tree = os.path.join(work, "tree")
         os.makedirs(os.path.join(tree, "release", "server"))
@@ -315,6 +317,18 @@ def hostile(server, code, work):
     check(closed and time.monotonic() - started < 12, "the slow client is cut off")
     slow.close()
 
+    # A request head over 64 KiB is cut off; the server goes on.
+    big_head = socket.create_connection(("127.0.0.1", server.port))
+    try:
+        big_head.sendall(b"GET / HTTP/1.1\r\nHost: x\r\n" + b"X-Filler: " + b"a" * 1000 + b"\r\n")
+        for _ in range(200):
+            big_head.sendall(b"X-Filler: " + b"a" * 1000 + b"\r\n")
+        refused = b"400" in big_head.recv(100)
+    except OSError:
+        refused = True
+    big_head.close()
+    check(refused and server.json("GET", "/api/contests/" + code)[0] == 200, "a 200 KB head is refused")
+
     # Closing: submissions then answer 409. Deleting a submission and a team.
     after = alice.call("GET", "/api/contests/%s/submissions" % code, csrf=False)[1]
     check(len(after) == len(before) + 2, "the hostile requests stored only the two odd names' bridges")
@@ -327,6 +341,44 @@ def hostile(server, code, work):
     check(submit(server, code, "Warren Wizards", "1234", bridge("PRATT"))[0] == 409, "a closed contest: 409")
     check(alice.call("POST", "/api/logout")[0] == 200 and
           alice.call("GET", "/api/session", csrf=False)[0] == 401, "logged out, the session is gone")
+
+
+def tls(data, site, work):
+    """HTTPS with a certificate of its own: the session cookie is Secure; plain HTTP gets nothing."""
+    cert, key = os.path.join(work, "cert.pem"), os.path.join(work, "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                    "-days", "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"], check=True, capture_output=True)
+    p = subprocess.run([SERVER, "--data", data, "--cert", cert], capture_output=True)
+    check(p.returncode == 2, "--cert without --key is a usage error")
+    p = subprocess.run([SERVER, "--data", data, "--cert", cert, "--key", cert], capture_output=True, timeout=10)
+    check(p.returncode == 1, "a certificate without its key is refused")
+    server = Server(data, site)
+    server.process = subprocess.Popen([SERVER, "--data", data, "--site", site, "--cert", cert, "--key", key,
+                                       "--listen", "127.0.0.1:%d" % server.port], stdout=subprocess.DEVNULL)
+    try:
+        https_session(server, cert)
+    finally:
+        if server.process.poll() is None:
+            server.kill()
+
+
+def https_session(server, cert):
+    time.sleep(0.5)
+    context = ssl.create_default_context(cafile=cert)
+    c = http.client.HTTPSConnection("127.0.0.1", server.port, context=context, timeout=10)
+    c.request("POST", "/api/login", body=json.dumps({"name": "alice", "password": "correct horse"}))
+    r = c.getresponse()
+    r.read()
+    check(r.status == 200 and "; Secure" in r.getheader("Set-Cookie", ""), "HTTPS login sets a Secure cookie")
+    c.request("GET", "/")
+    check(c.getresponse().read().startswith(b"<!DOCTYPE html>"), "the site over a kept-alive HTTPS connection")
+    c.close()
+    try:
+        plain = server.request("GET", "/")[0]
+    except (OSError, http.client.HTTPException):
+        plain = None
+    check(plain is None or plain == 400, "plain HTTP on the HTTPS port gets no page")
+    server.stop()
 
 
 def kill_and_restart(server, data, work):
