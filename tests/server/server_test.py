@@ -273,12 +273,16 @@ def hostile(server, code, work):
 
     check(submit(server, code, "Garbage", "1234", "not a bridge")[0] == 400, "an unreadable bridge: 400")
 
-    # Wrong PINs: 403, then 429 after ten; the rest of the class behind the same address goes on.
+    # Wrong PINs: 403, then 429 after ten, for the team and for unverified PINs from the address;
+    # PINs verified in this run and new teams from the same address go on.
     statuses = [submit(server, code, "Pratt Pack", "0000", bridge("PRATT"))[0] for _ in range(11)]
     check(statuses[:10] == [403] * 10 and statuses[10] == 429, "ten wrong PINs, then 429: %s" % statuses)
     check(submit(server, code, "Pratt Pack", "987654", bridge("PRATT"))[0] == 429, "even the right PIN waits")
-    check(submit(server, code, "Late Team", "1212", bridge("PRATT"))[0] == 429,
-          "the address's failures hold up guessing at other teams too")
+    check(submit(server, code, "Warren Wizards", "1234", bridge("PRATT"))[0] == 429,
+          "no PIN is tried against another team's hash from that address")
+    check(submit(server, code, "Robert'); DROP TABLE team;--", "1111", bridge("HOWE"))[0] == 200,
+          "a team whose PIN was verified in this run submits on")
+    check(submit(server, code, "Late Team", "1212", bridge("HOWE"))[0] == 200, "a new team starts")
     for pin, name in (("12", "Short"), ("12345678901234", "Long"), ("12ab", "Letters"), ("1234", ""),
                       ("1234", "   "), ("1234", "x" * 41), ("1234", "bell\x07")):
         check(submit(server, code, name, pin, bridge("PRATT"))[0] == 400, "refused: %r / %r" % (name, pin))
@@ -331,7 +335,7 @@ def hostile(server, code, work):
 
     # Closing: submissions then answer 409. Deleting a submission and a team.
     after = alice.call("GET", "/api/contests/%s/submissions" % code, csrf=False)[1]
-    check(len(after) == len(before) + 2, "the hostile requests stored only the two odd names' bridges")
+    check(len(after) == len(before) + 4, "the hostile requests stored only the odd names' and the late bridges")
     check(alice.call("DELETE", "/api/contests/%s/submissions/%d" % (code, after[-1]["id"]))[0] == 200, "delete one")
     check(alice.call("DELETE", "/api/contests/%s/submissions/%d" % (code, after[-1]["id"]))[0] == 404, "...once")
     check(alice.call("DELETE", "/api/contests/%s/teams/3" % code)[0] == 200, "remove a team")
