@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -22,6 +23,7 @@ class BoundedStream : public httplib::Stream {
     BoundedStream(int fd, SSL* ssl, const ConnectionLimits& limits) : fd_(fd), ssl_(ssl), limits_(limits) {}
 
     void startRequest() {
+        started_ = std::chrono::steady_clock::now();
         headBytes_ = 0;
         inHead_ = true;
         lineLength_ = 0;
@@ -33,6 +35,9 @@ class BoundedStream : public httplib::Stream {
     bool is_writable() const override { return waitFor(POLLOUT, limits_.writeTimeoutSec); }
 
     ssize_t read(char* ptr, size_t size) override {
+        // A client sending a byte now and then must not hold a thread for long.
+        const auto spent = std::chrono::steady_clock::now() - started_;
+        if (spent > std::chrono::seconds(inHead_ ? limits_.headSec : limits_.requestSec)) return -1;
         if (begin_ == end_ && !inHead_ && size >= sizeof buffer_) return receive(ptr, size);  // a body
         if (begin_ == end_) {
             const ssize_t n = receive(buffer_, sizeof buffer_);
@@ -131,6 +136,7 @@ class BoundedStream : public httplib::Stream {
     ConnectionLimits limits_;
     char buffer_[4096];
     size_t begin_ = 0, end_ = 0;
+    std::chrono::steady_clock::time_point started_{};
     size_t headBytes_ = 0;
     size_t lineLength_ = 0;
     bool inHead_ = true;

@@ -11,6 +11,8 @@ constexpr size_t MAX_HEADER_BYTES = 64u << 10;
 
 struct ConnectionLimits {
     time_t readTimeoutSec = 5;  // a client that sends nothing for this long is cut off
+    time_t headSec = 10;        // ... and one whose request line and headers take longer
+    time_t requestSec = 60;     // ... or its whole request
     time_t writeTimeoutSec = 10;
     time_t keepAliveSec = 5;  // how long an idle connection waits for its next request
     size_t requestsPerConnection = 100;

@@ -308,18 +308,30 @@ def hostile(server, code, work):
               "traversal %s: %d" % (path, status))
     check(server.request("GET", "/")[2].startswith(b"<!DOCTYPE html><title>Trussmill"), "the site's index")
 
-    # A slow client holding half a request is timed out while others are served.
-    slow = socket.create_connection(("127.0.0.1", server.port))
-    slow.sendall(b"POST /api/login HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\n{\"na")
+    # Slow clients: one stalls in the middle of its request, one sends a header line a byte every
+    # second; both are cut off while others are served.
+    stalled = socket.create_connection(("127.0.0.1", server.port))
+    stalled.sendall(b"POST /api/login HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\n{\"na")
+    dripping = socket.create_connection(("127.0.0.1", server.port))
+    dripping.sendall(b"GET / HTTP/1.1\r\nX-Slow: ")
     started = time.monotonic()
-    check(server.json("GET", "/api/contests/" + code)[0] == 200, "others are served beside a slow client")
-    slow.settimeout(15)
+    check(server.json("GET", "/api/contests/" + code)[0] == 200, "others are served beside slow clients")
+    stalled.settimeout(15)
     try:
-        closed = slow.recv(1024) is not None
+        cut = stalled.recv(1024) is not None
     except OSError:
-        closed = True
-    check(closed and time.monotonic() - started < 12, "the slow client is cut off")
-    slow.close()
+        cut = True
+    check(cut and time.monotonic() - started < 12, "the stalled client is cut off")
+    try:
+        while time.monotonic() - started < 20:
+            dripping.sendall(b"a")
+            time.sleep(1)
+        cut = False
+    except OSError:
+        cut = True
+    check(cut, "the dripping client is cut off after %.0f s" % (time.monotonic() - started))
+    stalled.close()
+    dripping.close()
 
     # A request head over 64 KiB is cut off; the server goes on.
     big_head = socket.create_connection(("127.0.0.1", server.port))
@@ -395,7 +407,7 @@ def kill_and_restart(server, data, work):
         for k in range(400):  # far more than get through before the kill; 60 a minute per team
             try:
                 status, answer, _ = submit(server, code, "burst %d-%d" % (n, k // 50), "1234", texts[k % 4])
-            except OSError:
+            except (OSError, http.client.HTTPException):  # the kill
                 return
             if status == 200:
                 with lock:
