@@ -191,26 +191,30 @@ Reply Contests::submit(const ContestRecord& contest, const JsonFields& fields, c
     if (name.empty()) return errorReply(400, "the team name must be 1 to 40 characters");
     if (!isPin(pin->second)) return errorReply(400, "the PIN must be 4 to 12 digits");
     const std::string key = teamKey(contest, name);
-    if (failuresByAddress_.exceeded(address) || failuresByTeam_.exceeded(key))
-        return errorReply(429, "too many wrong PINs; wait a minute");
+    if (failuresByTeam_.exceeded(key)) return errorReply(429, "too many wrong PINs; wait a minute");
     if (submissionsByTeam_.exceeded(key)) return errorReply(429, "too many submissions; wait a minute");
 
-    // The PIN is checked before the analysis, so that guessing costs the server little.
+    // The PIN is checked before the analysis, so that guessing costs the server little. An address
+    // with too many wrong PINs may still send PINs already verified in this run and start new teams,
+    // so that one student's mistakes do not stop a class behind the same address; it may not try a
+    // PIN against a team's stored hash.
     TeamRecord record;
-    const auto identify = [&]() {
+    const auto identify = [&]() -> std::optional<Reply> {
         const std::optional<TeamRecord> known = store_.team(contest.id, name);
         if (known && !verifiedPins_.known(known->id, pin->second)) {
+            if (failuresByAddress_.exceeded(address))
+                return errorReply(429, "too many wrong PINs; wait a minute");
             if (!verifyHash(known->pinHash, pin->second)) {
                 failuresByAddress_.record(address);
                 failuresByTeam_.record(key);
-                return false;
+                return errorReply(403, "wrong PIN for this team");
             }
             verifiedPins_.add(known->id, pin->second);
         }
         record = known ? *known : TeamRecord{0, 0, name, hashPin(pin->second), false};
-        return true;
+        return std::nullopt;
     };
-    if (!identify()) return errorReply(403, "wrong PIN for this team");
+    if (std::optional<Reply> refusal = identify()) return *refusal;
 
     const Assignment assignment = assignmentOf(contest);
     // A run's tables are large: each server thread keeps one.
@@ -228,7 +232,7 @@ Reply Contests::submit(const ContestRecord& contest, const JsonFields& fields, c
     int64_t id = store_.addSubmission(contest.id, record, s, bridge->second);
     // 0: another request added the same new team meanwhile; its PIN decides.
     if (id == 0) {
-        if (!identify()) return errorReply(403, "wrong PIN for this team");
+        if (std::optional<Reply> refusal = identify()) return *refusal;
         id = store_.addSubmission(contest.id, record, s, bridge->second);
     }
     if (id <= 0) return errorReply(500, "the submission could not be stored");

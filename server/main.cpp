@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "server/connection.h"
 #include "server/routes.h"
 #include "server/security.h"
 #include "server/store.h"
@@ -171,8 +172,9 @@ int serve(Store& store, const Arguments& a) {
     }
 
     std::unique_ptr<httplib::Server> server;
+    const ConnectionLimits limits;
     if (state.tls) {
-        auto secure = std::make_unique<httplib::SSLServer>(a.cert.c_str(), a.key.c_str());
+        auto secure = std::make_unique<BoundedTlsServer>(a.cert.c_str(), a.key.c_str(), limits);
         if (!secure->is_valid()) {
             std::fprintf(stderr, "trussmill-server: %s, %s: not a usable certificate and key\n",
                          a.cert.c_str(), a.key.c_str());
@@ -180,7 +182,7 @@ int serve(Store& store, const Arguments& a) {
         }
         server = std::move(secure);
     } else {
-        server = std::make_unique<httplib::Server>();
+        server = std::make_unique<BoundedServer>(limits);
     }
     installRoutes(*server, state);
     // httplib listens with a queue of 5 connections; a class opening pages at once needs more,

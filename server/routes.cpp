@@ -389,11 +389,8 @@ bool loadSite(const std::string& dir, SiteFiles& files, std::string& reason) {
 }
 
 void installRoutes(httplib::Server& server, ServerState& state) {
+    // The head of a request, the timeouts and keep-alive are the connection's (server/connection.h).
     server.set_payload_max_length(kMaxBodyBytes);
-    server.set_read_timeout(5, 0);
-    server.set_write_timeout(10, 0);
-    server.set_keep_alive_timeout(5);
-    server.set_keep_alive_max_count(100);
     // Threads beyond the cores: a few slow clients must not hold up the class.
     server.new_task_queue = [] { return new httplib::ThreadPool(32); };
     server.set_default_headers({{"X-Content-Type-Options", "nosniff"},

@@ -32,5 +32,5 @@ struct ServerState {
     RateLimiter loginFailuresByName{10};
 };
 
-// Limits on what a request may bring, the timeouts, and every route.
+// The limit on a request's body, the worker threads, and every route.
 void installRoutes(httplib::Server& server, ServerState& state);

@@ -10,6 +10,7 @@ import shutil
 import signal
 import socket
 import sqlite3
+import ssl
 import subprocess
 import sys
 import tempfile
@@ -152,6 +153,7 @@ def main():
         kill_and_restart(server, data, work)  # before the wrong PINs hold up this address
         hostile(server, code, work)
         server.stop()
+        tls(data, site, work)
         # Without --site, a build's server serves the browser build beside it (build/web/site).
         tree = os.path.join(work, "tree")
         os.makedirs(os.path.join(tree, "release", "server"))
@@ -271,12 +273,16 @@ def hostile(server, code, work):
 
     check(submit(server, code, "Garbage", "1234", "not a bridge")[0] == 400, "an unreadable bridge: 400")
 
-    # Wrong PINs: 403, then 429 after ten; the rest of the class behind the same address goes on.
+    # Wrong PINs: 403, then 429 after ten, for the team and for unverified PINs from the address;
+    # PINs verified in this run and new teams from the same address go on.
     statuses = [submit(server, code, "Pratt Pack", "0000", bridge("PRATT"))[0] for _ in range(11)]
     check(statuses[:10] == [403] * 10 and statuses[10] == 429, "ten wrong PINs, then 429: %s" % statuses)
     check(submit(server, code, "Pratt Pack", "987654", bridge("PRATT"))[0] == 429, "even the right PIN waits")
-    check(submit(server, code, "Late Team", "1212", bridge("PRATT"))[0] == 429,
-          "the address's failures hold up guessing at other teams too")
+    check(submit(server, code, "Warren Wizards", "1234", bridge("PRATT"))[0] == 429,
+          "no PIN is tried against another team's hash from that address")
+    check(submit(server, code, "Robert'); DROP TABLE team;--", "1111", bridge("HOWE"))[0] == 200,
+          "a team whose PIN was verified in this run submits on")
+    check(submit(server, code, "Late Team", "1212", bridge("HOWE"))[0] == 200, "a new team starts")
     for pin, name in (("12", "Short"), ("12345678901234", "Long"), ("12ab", "Letters"), ("1234", ""),
                       ("1234", "   "), ("1234", "x" * 41), ("1234", "bell\x07")):
         check(submit(server, code, name, pin, bridge("PRATT"))[0] == 400, "refused: %r / %r" % (name, pin))
@@ -302,22 +308,46 @@ def hostile(server, code, work):
               "traversal %s: %d" % (path, status))
     check(server.request("GET", "/")[2].startswith(b"<!DOCTYPE html><title>Trussmill"), "the site's index")
 
-    # A slow client holding half a request is timed out while others are served.
-    slow = socket.create_connection(("127.0.0.1", server.port))
-    slow.sendall(b"POST /api/login HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\n{\"na")
+    # Slow clients: one stalls in the middle of its request, one sends a header line a byte every
+    # second; both are cut off while others are served.
+    stalled = socket.create_connection(("127.0.0.1", server.port))
+    stalled.sendall(b"POST /api/login HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\n{\"na")
+    dripping = socket.create_connection(("127.0.0.1", server.port))
+    dripping.sendall(b"GET / HTTP/1.1\r\nX-Slow: ")
     started = time.monotonic()
-    check(server.json("GET", "/api/contests/" + code)[0] == 200, "others are served beside a slow client")
-    slow.settimeout(15)
+    check(server.json("GET", "/api/contests/" + code)[0] == 200, "others are served beside slow clients")
+    stalled.settimeout(15)
     try:
-        closed = slow.recv(1024) is not None
+        cut = stalled.recv(1024) is not None
     except OSError:
-        closed = True
-    check(closed and time.monotonic() - started < 12, "the slow client is cut off")
-    slow.close()
+        cut = True
+    check(cut and time.monotonic() - started < 12, "the stalled client is cut off")
+    try:
+        while time.monotonic() - started < 20:
+            dripping.sendall(b"a")
+            time.sleep(1)
+        cut = False
+    except OSError:
+        cut = True
+    check(cut, "the dripping client is cut off after %.0f s" % (time.monotonic() - started))
+    stalled.close()
+    dripping.close()
+
+    # A request head over 64 KiB is cut off; the server goes on.
+    big_head = socket.create_connection(("127.0.0.1", server.port))
+    try:
+        big_head.sendall(b"GET / HTTP/1.1\r\nHost: x\r\n" + b"X-Filler: " + b"a" * 1000 + b"\r\n")
+        for _ in range(200):
+            big_head.sendall(b"X-Filler: " + b"a" * 1000 + b"\r\n")
+        refused = b"400" in big_head.recv(100)
+    except OSError:
+        refused = True
+    big_head.close()
+    check(refused and server.json("GET", "/api/contests/" + code)[0] == 200, "a 200 KB head is refused")
 
     # Closing: submissions then answer 409. Deleting a submission and a team.
     after = alice.call("GET", "/api/contests/%s/submissions" % code, csrf=False)[1]
-    check(len(after) == len(before) + 2, "the hostile requests stored only the two odd names' bridges")
+    check(len(after) == len(before) + 4, "the hostile requests stored only the odd names' and the late bridges")
     check(alice.call("DELETE", "/api/contests/%s/submissions/%d" % (code, after[-1]["id"]))[0] == 200, "delete one")
     check(alice.call("DELETE", "/api/contests/%s/submissions/%d" % (code, after[-1]["id"]))[0] == 404, "...once")
     check(alice.call("DELETE", "/api/contests/%s/teams/3" % code)[0] == 200, "remove a team")
@@ -327,6 +357,44 @@ def hostile(server, code, work):
     check(submit(server, code, "Warren Wizards", "1234", bridge("PRATT"))[0] == 409, "a closed contest: 409")
     check(alice.call("POST", "/api/logout")[0] == 200 and
           alice.call("GET", "/api/session", csrf=False)[0] == 401, "logged out, the session is gone")
+
+
+def tls(data, site, work):
+    """HTTPS with a certificate of its own: the session cookie is Secure; plain HTTP gets nothing."""
+    cert, key = os.path.join(work, "cert.pem"), os.path.join(work, "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                    "-days", "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"], check=True, capture_output=True)
+    p = subprocess.run([SERVER, "--data", data, "--cert", cert], capture_output=True)
+    check(p.returncode == 2, "--cert without --key is a usage error")
+    p = subprocess.run([SERVER, "--data", data, "--cert", cert, "--key", cert], capture_output=True, timeout=10)
+    check(p.returncode == 1, "a certificate without its key is refused")
+    server = Server(data, site)
+    server.process = subprocess.Popen([SERVER, "--data", data, "--site", site, "--cert", cert, "--key", key,
+                                       "--listen", "127.0.0.1:%d" % server.port], stdout=subprocess.DEVNULL)
+    try:
+        https_session(server, cert)
+    finally:
+        if server.process.poll() is None:
+            server.kill()
+
+
+def https_session(server, cert):
+    time.sleep(0.5)
+    context = ssl.create_default_context(cafile=cert)
+    c = http.client.HTTPSConnection("127.0.0.1", server.port, context=context, timeout=10)
+    c.request("POST", "/api/login", body=json.dumps({"name": "alice", "password": "correct horse"}))
+    r = c.getresponse()
+    r.read()
+    check(r.status == 200 and "; Secure" in r.getheader("Set-Cookie", ""), "HTTPS login sets a Secure cookie")
+    c.request("GET", "/")
+    check(c.getresponse().read().startswith(b"<!DOCTYPE html>"), "the site over a kept-alive HTTPS connection")
+    c.close()
+    try:
+        plain = server.request("GET", "/")[0]
+    except (OSError, http.client.HTTPException):
+        plain = None
+    check(plain is None or plain == 400, "plain HTTP on the HTTPS port gets no page")
+    server.stop()
 
 
 def kill_and_restart(server, data, work):
@@ -339,7 +407,7 @@ def kill_and_restart(server, data, work):
         for k in range(400):  # far more than get through before the kill; 60 a minute per team
             try:
                 status, answer, _ = submit(server, code, "burst %d-%d" % (n, k // 50), "1234", texts[k % 4])
-            except OSError:
+            except (OSError, http.client.HTTPException):  # the kill
                 return
             if status == 200:
                 with lock:
@@ -363,8 +431,14 @@ def kill_and_restart(server, data, work):
     server.start()
     alice = Teacher(server, "alice", "correct horse")
     rows = alice.call("GET", "/api/contests/%s/submissions" % code, csrf=False)[1]
-    check(len(rows) >= count, "every acknowledged submission survives SIGKILL: %d stored, %d acknowledged"
-          % (len(rows), count))
+    acknowledged_by_team, stored_by_team = {}, {}
+    for n, k in acknowledged:
+        team = "burst %d-%d" % (n, k // 50)
+        acknowledged_by_team[team] = acknowledged_by_team.get(team, 0) + 1
+    for row in rows:
+        stored_by_team[row["team"]] = stored_by_team.get(row["team"], 0) + 1
+    lost = {t: c for t, c in acknowledged_by_team.items() if stored_by_team.get(t, 0) < c}
+    check(not lost, "every acknowledged submission survives SIGKILL (%d acknowledged); short: %s" % (count, lost))
     db = sqlite3.connect(os.path.join(data, "contest.sqlite"))
     check(db.execute("PRAGMA user_version").fetchone()[0] == 1, "the schema's version")
     db.close()
