@@ -13,9 +13,7 @@ share=$prefix/share
 
 # ---- Every file in its place with its mode, and nothing else.
 (cd "$prefix" && find . -type f -printf '%P %m\n' | LC_ALL=C sort) >"$work/files.txt"
-if ! diff -u "$here/installed_files.txt" "$work/files.txt" >&2; then
-  problem "the installed files differ from installed_files.txt (- expected, + installed)"
-fi
+check_file_list "$work/files.txt" installed
 
 # ---- The validators: errors and warnings fail, hints do not.
 if ! desktop-file-validate "$share/applications/trussmill.desktop" >"$work/desktop.log" 2>&1 ||

@@ -41,9 +41,7 @@ awk '$1 !~ /^d/ {
        mode = ($1 == "-rwxr-xr-x") ? 755 : ($1 == "-rw-r--r--") ? 644 : $1
        print substr($6, 7), mode
      }' "$work/contents.txt" | LC_ALL=C sort >"$work/files.txt"
-if ! diff -u "$here/installed_files.txt" "$work/files.txt" >&2; then
-  problem "the package's files differ from installed_files.txt (- expected, + packaged)"
-fi
+check_file_list "$work/files.txt" packaged
 awk '$2 != "root/root" || $6 !~ /^\.\/usr\// { print; bad = 1 } END { exit bad }' "$work/contents.txt" >&2 ||
   problem "entries outside /usr or not owned by root"
 

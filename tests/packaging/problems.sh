@@ -21,3 +21,18 @@ finish() {
   fi
   echo "$1: all good"
 }
+
+# Compares a list of files ("path mode" lines, sorted) with installed_files.txt. The browser site,
+# carried when the build was given one, is listed apart, as its files change with the build: its
+# page, program and service worker must be there.
+check_file_list() {
+  grep -v '^share/trussmill/site/' "$1" >"$1.listed" || true
+  if ! diff -u "$here/installed_files.txt" "$1.listed" >&2; then
+    problem "$2 files differ from installed_files.txt (- expected, + $2)"
+  fi
+  if grep -q '^TRUSSMILL_WEB_SITE:PATH=.' "$build/CMakeCache.txt"; then
+    for file in index.html trussmill.js trussmill.wasm service-worker.js; do
+      grep -Fxq "share/trussmill/site/$file 644" "$1" || problem "the $2 site lacks $file"
+    done
+  fi
+}
