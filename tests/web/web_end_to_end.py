@@ -497,6 +497,9 @@ def menus_by_mouse_and_touch(browser, page):
     offered = page.evaluate("Object.values(TM.menu.items).map((i) => i.querySelector('.keys').textContent)")
     if {"Ctrl+N", "Ctrl+Q", "Ctrl+W"} & set(offered):
         fail(f"the menus offer keys the browser keeps: {offered}")
+    # A site that no contest server serves has no contest to submit to.
+    if not page.evaluate("TM.menu.items[9051].hidden"):
+        fail("File / Submit to Contest... is offered on a site no contest server serves")
     # Submenu items: one by a mouse press dragged through the submenu, one by finger taps.
     menus.choose(["Display", "Joint Snap", "10"], "drag")
     board.settle()
