@@ -7,15 +7,13 @@
 
 #include "app/main_window.h"
 #include "files/bridge_file.h"
+#include "files/contest_entry.h"
 #include "model/format_significant.h"
 #include "resources/menu_resource.h"
 
 namespace {
 
 constexpr char kContestCaption[] = "Submit to Contest";
-constexpr char kClassCodeAlphabet[] = "23456789ABCDEFGHJKMNPQRSTUVWXYZ";
-constexpr size_t kClassCodeLength = 8;
-constexpr size_t kLongestTeamName = 40;
 
 // The class code as the server knows it: capitals, without the spaces and dashes a class may be
 // given it with.
@@ -42,14 +40,14 @@ size_t characterCount(std::string_view utf8) {
 
 // Why the server would refuse what was typed, in the user's words; empty when it would not.
 const char* entryProblem(const ContestEntry& entry) {
-    if (entry.classCode.size() != kClassCodeLength ||
-        entry.classCode.find_first_not_of(kClassCodeAlphabet) != std::string::npos) {
+    if (entry.classCode.size() != CLASS_CODE_LENGTH ||
+        entry.classCode.find_first_not_of(CLASS_CODE_ALPHABET) != std::string::npos) {
         return "The class code is the 8 letters and digits your teacher gave the class.";
     }
-    if (entry.team.empty() || characterCount(entry.team) > kLongestTeamName) {
+    if (entry.team.empty() || characterCount(entry.team) > MAX_TEAM_NAME_CHARS) {
         return "The team name must be 1 to 40 characters long.";
     }
-    if (entry.pin.size() < 4 || entry.pin.size() > 12 ||
+    if (entry.pin.size() < MIN_PIN_DIGITS || entry.pin.size() > MAX_PIN_DIGITS ||
         entry.pin.find_first_not_of("0123456789") != std::string::npos) {
         return "The team PIN must be 4 to 12 digits.";
     }

@@ -31,7 +31,7 @@ std::string isoTime(int64_t ms) {
 }
 
 bool isPin(std::string_view pin) {
-    return pin.size() >= 4 && pin.size() <= 12 &&
+    return pin.size() >= MIN_PIN_DIGITS && pin.size() <= MAX_PIN_DIGITS &&
            std::all_of(pin.begin(), pin.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 

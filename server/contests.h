@@ -18,7 +18,6 @@
 #include "server/store.h"
 
 constexpr size_t MAX_BRIDGE_BYTES = 1u << 20;
-constexpr size_t MAX_TEAM_NAME_CHARS = 40;  // code points
 
 struct Reply {
     int status = 200;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/contest_entry.h"
+
 // Must be called once before any other function here; false when libsodium cannot start.
 bool initSecurity();
 
@@ -26,9 +28,7 @@ std::string tokenHash(std::string_view token);
 // Constant-time comparison of two tokens.
 bool sameToken(std::string_view a, std::string_view b);
 
-// CLASS_CODE_LENGTH characters of CLASS_CODE_ALPHABET (no 0, O, 1, I, L).
-inline constexpr char CLASS_CODE_ALPHABET[] = "23456789ABCDEFGHJKMNPQRSTUVWXYZ";
-constexpr size_t CLASS_CODE_LENGTH = 8;
+// CLASS_CODE_LENGTH characters of CLASS_CODE_ALPHABET (files/contest_entry.h).
 std::string randomClassCode();
 bool isClassCode(std::string_view text);
 
