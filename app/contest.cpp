@@ -26,31 +26,12 @@ std::string normalClassCode(std::string_view typed) {
     return code;
 }
 
-std::string trimmed(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
-}
-
-size_t characterCount(std::string_view utf8) {
-    size_t count = 0;
-    for (const char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return count;
-}
-
 // Why the server would refuse what was typed, in the user's words; empty when it would not.
 const char* entryProblem(const ContestEntry& entry) {
-    if (entry.classCode.size() != CLASS_CODE_LENGTH ||
-        entry.classCode.find_first_not_of(CLASS_CODE_ALPHABET) != std::string::npos) {
+    if (!isClassCode(entry.classCode))
         return "The class code is the 8 letters and digits your teacher gave the class.";
-    }
-    if (entry.team.empty() || characterCount(entry.team) > MAX_TEAM_NAME_CHARS) {
-        return "The team name must be 1 to 40 characters long.";
-    }
-    if (entry.pin.size() < MIN_PIN_DIGITS || entry.pin.size() > MAX_PIN_DIGITS ||
-        entry.pin.find_first_not_of("0123456789") != std::string::npos) {
-        return "The team PIN must be 4 to 12 digits.";
-    }
+    if (cleanTeamName(entry.team).empty()) return "The team name must be 1 to 40 characters long.";
+    if (!isPin(entry.pin)) return "The team PIN must be 4 to 12 digits.";
     return nullptr;
 }
 
@@ -106,7 +87,8 @@ void MainWindow::submitToContest() {
     for (;;) {
         const std::optional<ContestEntry> typed = shell_.contestDialog(entry);
         if (!typed) return;
-        entry = {normalClassCode(typed->classCode), trimmed(typed->team), trimmed(typed->pin)};
+        entry = {normalClassCode(typed->classCode), std::string(withoutBlanks(typed->team)),
+                 std::string(withoutBlanks(typed->pin))};
         const char* problem = entryProblem(entry);
         if (!problem) break;
         notice(problem, true, kContestCaption);

@@ -30,11 +30,6 @@ std::string isoTime(int64_t ms) {
     return text;
 }
 
-bool isPin(std::string_view pin) {
-    return pin.size() >= MIN_PIN_DIGITS && pin.size() <= MAX_PIN_DIGITS &&
-           std::all_of(pin.begin(), pin.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // The contest's rules; a stored assignment was read when the contest was made, so it reads again.
 Assignment assignmentOf(const ContestRecord& contest) {
     return readAssignmentText(contest.assignment, contest.title).assignment;
@@ -129,22 +124,6 @@ std::vector<TeamStanding> standingsOf(const std::vector<TeamRecord>& teams,
 
 std::string shownName(const TeamRecord& team) {
     return team.approved ? team.name : "Team " + std::to_string(team.number);
-}
-
-std::string cleanTeamName(std::string_view name) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-    while (!name.empty() && blank(name.front())) name.remove_prefix(1);
-    while (!name.empty() && blank(name.back())) name.remove_suffix(1);
-    size_t chars = 0;
-    for (size_t i = 0; i < name.size(); ++chars) {
-        const size_t n = utf8Length(name, i);
-        if (n == 0) return {};
-        const char32_t c = utf8CodePoint(name, i, n);
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029) return {};
-        i += n;
-    }
-    if (chars == 0 || chars > MAX_TEAM_NAME_CHARS) return {};
-    return std::string(name);
 }
 
 void Contests::forgetDesigns(int64_t contest) {

@@ -44,10 +44,6 @@ std::vector<TeamStanding> standingsOf(const std::vector<TeamRecord>& teams,
 // The name others see: the team's own once approved, else "Team N".
 std::string shownName(const TeamRecord& team);
 
-// The team name as stored: blanks trimmed; empty when the name is not valid UTF-8 of 1 to
-// MAX_TEAM_NAME_CHARS characters without control characters.
-std::string cleanTeamName(std::string_view name);
-
 class Contests {
   public:
     explicit Contests(Store& store) : store_(store) {}

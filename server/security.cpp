@@ -70,15 +70,6 @@ std::string randomClassCode() {
     return code;
 }
 
-bool isClassCode(std::string_view text) {
-    if (text.size() != CLASS_CODE_LENGTH) return false;
-    for (char c : text) {
-        if (c == '\0' || std::string_view(CLASS_CODE_ALPHABET).find(c) == std::string_view::npos)
-            return false;
-    }
-    return true;
-}
-
 VerifiedPins::VerifiedPins() {
     randombytes_buf(key_, sizeof key_);
 }

@@ -30,7 +30,6 @@ bool sameToken(std::string_view a, std::string_view b);
 
 // CLASS_CODE_LENGTH characters of CLASS_CODE_ALPHABET (files/contest_entry.h).
 std::string randomClassCode();
-bool isClassCode(std::string_view text);
 
 // The PINs already verified against their Argon2id hash in this run, kept as keyed BLAKE2b tags
 // under a key drawn at start-up, so that a team's later submissions skip the slow hash. Thread-safe.

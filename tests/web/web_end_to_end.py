@@ -234,6 +234,16 @@ def wait_for_download(folder, count):
     fail(f"no download number {count}")
 
 
+def save_as(page, downloads):
+    """Save As by its keys, WEBTEST typed into the page's dialog; the downloaded file."""
+    page.key("ctrl+shift+s")
+    page.wait_until("!!document.querySelector('dialog.box[open] input')", 20, "the Save As dialog")
+    page.evaluate("document.querySelector('dialog.box[open] input').value = ''")
+    page.type_text("WEBTEST")
+    page.key("Return")
+    return wait_for_download(downloads, 1)
+
+
 def dialog_text(page):
     return page.wait_until("(() => { const d = document.querySelector('dialog.box[open] .text');"
                            " return d && d.textContent; })()", 20, "a message box")
@@ -338,12 +348,7 @@ def main():
         print("the board equals the replay's")
 
         # 2: Save As: the name typed into the page's dialog, the file downloaded.
-        page.key("ctrl+shift+s")
-        page.wait_until("!!document.querySelector('dialog.box[open] input')", 20, "the Save As dialog")
-        page.evaluate("document.querySelector('dialog.box[open] input').value = ''")
-        page.type_text("WEBTEST")
-        page.key("Return")
-        downloaded = wait_for_download(downloads, 1)
+        downloaded = save_as(page, downloads)
         if os.path.basename(downloaded) != "WEBTEST.BRG":
             fail(f"Save As downloaded {downloaded}")
         board.settle()
@@ -980,12 +985,7 @@ def keyboard_only(page, board, downloads, saved):
     board.settle()
     for name in os.listdir(downloads):
         os.remove(os.path.join(downloads, name))
-    page.key("ctrl+shift+s")
-    page.wait_until("!!document.querySelector('dialog.box[open] input')", 20, "the Save As dialog")
-    page.evaluate("document.querySelector('dialog.box[open] input').value = ''")
-    page.type_text("WEBTEST")
-    page.key("Return")
-    downloaded = wait_for_download(downloads, 1)
+    downloaded = save_as(page, downloads)
     board.settle()
     with open(downloaded, "rb") as a, open(saved, "rb") as b:
         if a.read() != b.read():
